@@ -1,0 +1,78 @@
+#include "app/shell_logic.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace tessel {
+
+std::optional<WideString> BuildStartPageUrl(WideView modulePath) {
+    const std::size_t slash = modulePath.rfind(u'\\');
+    if (slash == WideView::npos) return std::nullopt;
+    WideString folder(modulePath.substr(0, slash));
+    std::replace(folder.begin(), folder.end(), u'\\', u'/');
+    return u"file:///" + folder + u"/" + u"html/progress" + u".html";
+}
+
+WideString PropertyNameFromModulePath(WideView modulePath) {
+    const std::size_t sep = modulePath.find_last_of(u"\\/");
+    WideView name = sep == WideView::npos ? modulePath : modulePath.substr(sep + 1);
+    const std::size_t dot = name.rfind(u'.');
+    return WideString(dot == WideView::npos ? name : name.substr(0, dot));
+}
+
+std::optional<int> ParseLeadingInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    std::size_t digits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) return std::nullopt;
+    }
+    if (digits == 0) return std::nullopt;
+    if (negative) value = -value;
+    if (value > INT_MAX || value < INT_MIN) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+WindowSize ChooseWindowSize(const ParameterMap& map) {
+    const std::string* width = map.Find(keys::kWindowWidth);
+    if (!width) return kDefaultWindowSize;
+    const std::string* height = map.Find(keys::kWindowHeight);
+    if (!height) return kDefaultWindowSize;
+    const auto h = ParseLeadingInt(*height);
+    const auto w = ParseLeadingInt(*width);
+    if (!h || !w) return kDefaultWindowSize;
+    return {*w, *h};
+}
+
+std::optional<WideString> DecodeNavigationRequest(const void* data, std::size_t size) {
+    if (size != kNavigationRequestSize || data == nullptr) return std::nullopt;
+    const auto* bytes = static_cast<const unsigned char*>(data) + kNavigationUrlOffset;
+    WideString url;
+    for (std::size_t i = 0; i < kNavigationUrlUnits; ++i) {
+        const char16_t unit = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        if (unit == 0) return url;
+        url.push_back(unit);
+    }
+    return std::nullopt;
+}
+
+std::string EncodeNavigationRequest(WideView leadingText, WideView url) {
+    std::string payload(kNavigationRequestSize, '\0');
+    auto put = [&payload](std::size_t offset, std::size_t units, WideView text) {
+        const std::size_t n = std::min(text.size(), units - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            payload[offset + 2 * i] = static_cast<char>(text[i] & 0xFF);
+            payload[offset + 2 * i + 1] = static_cast<char>(text[i] >> 8);
+        }
+    };
+    put(0, kNavigationUrlOffset / 2, leadingText);
+    put(kNavigationUrlOffset, kNavigationUrlUnits, url);
+    return payload;
+}
+
+}  // namespace tessel

@@ -1,0 +1,46 @@
+// Pure pieces of the application shell: start page address, window size, window property
+// name and the WM_COPYDATA navigation request.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "params/parameter_map.h"
+#include "params/text.h"
+
+namespace tessel {
+
+// "file:///" + executable folder with '/' for '\' + "/html/progress.html", nothing escaped.
+// Empty when the path holds no backslash (no folder to point into).
+std::optional<WideString> BuildStartPageUrl(WideView modulePath);
+
+// The executable's file name without folder and without its last extension.
+WideString PropertyNameFromModulePath(WideView modulePath);
+
+struct WindowSize {
+    int width;
+    int height;
+};
+inline constexpr WindowSize kDefaultWindowSize{1260, 786};
+
+// atoi-like: leading white space, optional sign, digits up to the first non-digit.
+// Empty when there is no digit or the number does not fit 32 bits signed.
+std::optional<int> ParseLeadingInt(std::string_view text);
+
+// Both "WindowWidth" and "WindowHeight" present and readable, else 1260 x 786. A value
+// that cannot be read gives the default size rather than a half-made window.
+WindowSize ChooseWindowSize(const ParameterMap& map);
+
+// The navigation request another process sends with WM_COPYDATA.
+inline constexpr std::size_t kNavigationRequestSize = 2558;
+inline constexpr std::size_t kNavigationUrlOffset = 510;
+inline constexpr std::size_t kNavigationUrlUnits = 1024;
+
+// The URL field up to its terminator; empty for a wrong size, a null pointer or a URL
+// field without a terminator inside its 1,024 units (malformed: ignored).
+std::optional<WideString> DecodeNavigationRequest(const void* data, std::size_t size);
+// The payload a sender builds; the URL is cut to fit the field with its terminator.
+std::string EncodeNavigationRequest(WideView leadingText, WideView url);
+
+}  // namespace tessel

@@ -1,0 +1,45 @@
+# The Windows program, its test helpers and the Windows unit tests (run under Wine).
+set(TESSEL_BIN ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TESSEL_BIN})
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+configure_file(app/res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h)
+enable_language(RC)
+
+# Windows glue shared by the program and its Windows unit tests.
+add_library(tessel_win STATIC
+  winui/win_types.cpp
+  winui/modal_dialog.cpp
+  winui/browser_host.cpp
+  app/web_browser2.cpp
+  app/tessel_dlg.cpp
+  params/parameter_file_win.cpp
+  viewer/post_data_win.cpp
+  viewer/login_win.cpp
+  viewer/start_sequence_win.cpp
+  events/registry_win.cpp
+  events/page_events_win.cpp)
+target_link_libraries(tessel_win PUBLIC tessel_logic ole32 oleaut32 uuid wininet comctl32 user32 gdi32 advapi32)
+
+add_executable(tessel WIN32 app/tessel_app.cpp app/res/tessel.rc)
+target_include_directories(tessel PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(tessel PRIVATE tessel_win)
+target_link_options(tessel PRIVATE -municode -s)
+add_custom_command(TARGET tessel POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/html ${TESSEL_BIN}/html)
+
+# Test helper: launches with an exact command line, finds and drives the window.
+add_executable(winprobe tools/winprobe/winprobe.cpp)
+target_link_libraries(winprobe PRIVATE tessel_logic user32)
+target_link_options(winprobe PRIVATE -municode)
+
+if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_executable(win_tests
+    tests/win/win_platform_test.cpp
+    tests/win/win_dialog_test.cpp)
+  target_link_libraries(win_tests PRIVATE tessel_win gtest_main)
+endif()

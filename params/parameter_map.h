@@ -1,0 +1,54 @@
+// The launch parameters of one run: narrow keys and values in unsigned byte order.
+#pragma once
+
+#include <array>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// std::string's own ordering already compares as unsigned char; naming it keeps the
+// intent visible and independent of the library's char_traits.
+struct UnsignedByteLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+
+class ParameterMap {
+public:
+    using Container = std::map<std::string, std::string, UnsignedByteLess>;
+    using const_iterator = Container::const_iterator;
+
+    // Inserts or replaces; an existing entry keeps its place (the place follows the key).
+    void Store(std::string key, std::string value);
+    // The stored value, or empty. An absent key is entered with an empty value.
+    const std::string& Lookup(const std::string& key);
+    // Read-only lookup for code that must not add entries (composition, size rule).
+    const std::string* Find(std::string_view key) const;
+    bool Contains(std::string_view key) const;
+
+    const_iterator begin() const { return entries_.begin(); }
+    const_iterator end() const { return entries_.end(); }
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+
+private:
+    Container entries_;
+};
+
+namespace keys {
+inline constexpr std::string_view kServerIP = "ServerIP";
+inline constexpr std::string_view kURL = "URL";
+inline constexpr std::string_view kInputPath = "InputPath";
+inline constexpr std::string_view kOutputPath = "OutputPath";
+inline constexpr std::string_view kWindowWidth = "WindowWidth";
+inline constexpr std::string_view kWindowHeight = "WindowHeight";
+inline constexpr std::array<std::string_view, 6> kReserved = {
+    kServerIP, kURL, kInputPath, kOutputPath, kWindowWidth, kWindowHeight};
+}  // namespace keys
+
+// Exact, case-sensitive: "serverip" is an ordinary key and is forwarded.
+bool IsReservedKey(std::string_view key);
+
+}  // namespace tessel

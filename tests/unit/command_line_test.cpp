@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "params/command_line.h"
+
+using namespace tessel;
+
+namespace {
+ParameterMap Parse(WideView text, bool expected = true) {
+    ParameterMap m;
+    EXPECT_EQ(ParseCommandLineParameters(text, m), expected);
+    return m;
+}
+std::vector<std::pair<std::string, std::string>> Entries(const ParameterMap& m) {
+    return {m.begin(), m.end()};
+}
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+}  // namespace
+
+TEST(CommandLine, QuotedPairsWithBlanksBetween) {
+    auto m = Parse(u"\"ServerIP=10.0.0.5\" \"URL=http://h/v\"\t \"InputPath=C:\\My Docs\\in.xml\"");
+    EXPECT_EQ(Entries(m), (Pairs{{"InputPath", "C:\\My Docs\\in.xml"},
+                                 {"ServerIP", "10.0.0.5"},
+                                 {"URL", "http://h/v"}}));
+}
+
+TEST(CommandLine, UnquotedRunIsOnePieceAndUnquotedSingleIsStored) {
+    EXPECT_EQ(Entries(Parse(u"ServerIP=a URL=b")), (Pairs{{"ServerIP", "a URL=b"}}));
+    EXPECT_EQ(Entries(Parse(u"\"A=1\"B=2\"C=3\"")), (Pairs{{"A", "1"}, {"B", "2"}, {"C", "3"}}));
+}
+
+TEST(CommandLine, EmptyValueBlanksAroundEqualsAndRepeatedKey) {
+    EXPECT_EQ(Entries(Parse(u"\"Empty=\"")), (Pairs{{"Empty", ""}}));
+    // Blanks inside the quotes at the ends go; blanks at the equals sign stay.
+    EXPECT_EQ(Entries(Parse(u"\"  key = v  \"")), (Pairs{{"key ", " v"}}));
+    EXPECT_EQ(Entries(Parse(u"\"K=1\" \"K=2\"")), (Pairs{{"K", "2"}}));
+    EXPECT_EQ(Entries(Parse(u"\"a=b=c\"")), (Pairs{{"a", "b=c"}}));
+}
+
+TEST(CommandLine, ResultIsFalseOnlyForEmptyOrQuotesOnly) {
+    Parse(u"", false);
+    Parse(u"\"\"", false);
+    Parse(u"\"\"\"\"\"", false);
+    // Pieces without a usable equals sign still count.
+    EXPECT_TRUE(Parse(u"C:\\params.txt").empty());
+    EXPECT_TRUE(Parse(u"\"=value\"").empty());
+    EXPECT_TRUE(Parse(u"\" \"").empty());
+}
+
+TEST(CommandLine, NarrowingLatin1AndWholeStringEmptiedAboveFF) {
+    auto m = Parse(u"\"lang=caf\u00e9\" \"path=C:\\\u65e5\u672c\\x.xml\" \"\u65e5=v\"");
+    EXPECT_EQ(Entries(m), (Pairs{{"", "v"}, {"lang", "caf\xE9"}, {"path", ""}}));
+}
+
+TEST(CommandLine, WhitespaceSetIncludesNelNbspAndClassifier) {
+    auto m = Parse(u"\"\u0085\u00a0A=1\u3000\"");
+    EXPECT_EQ(Entries(m), (Pairs{{"A", "1"}}));
+    // U+2003 above U+00FF is trimmed only when the classifier calls it a space.
+    ParameterMap n;
+    ParseCommandLineParameters(u"\"B=2\u2003\"", n, [](char16_t) { return false; });
+    EXPECT_EQ(*n.Find("B"), "");  // kept, so the value narrows to empty
+    ParameterMap o;
+    ParseCommandLineParameters(u"\"B=2\u2003\"", o, [](char16_t c) { return c == 0x2003; });
+    EXPECT_EQ(*o.Find("B"), "2");
+}
+
+TEST(CommandLine, LongKeysAndValuesAreStoredWhole) {
+    WideString value(40000, u'v');
+    ParameterMap m;
+    ASSERT_TRUE(ParseCommandLineParameters(u"\"K=" + value + u"\"", m));
+    EXPECT_EQ(m.Find("K")->size(), 40000u);
+}
+
+TEST(CommandLine, StopsAtNulUnit) {
+    WideString text = u"\"A=1\"";
+    text += u'\0';
+    text += u"\"B=2\"";
+    EXPECT_EQ(Entries(Parse(text)), (Pairs{{"A", "1"}}));
+}
+
+TEST(CommandLine, TailSkipsProgramPathQuotedOrNot) {
+    EXPECT_EQ(CommandLineTail(u"\"C:\\Program Files\\v.exe\"  \"A=1\" "), u"\"A=1\" ");
+    EXPECT_EQ(CommandLineTail(u"v.exe\t\"A=1\""), u"\"A=1\"");
+    EXPECT_EQ(CommandLineTail(u"v.exe"), u"");
+    EXPECT_EQ(CommandLineTail(u"\"unterminated"), u"");
+    WideString t = u"  x ";
+    TrimInPlace(t, [](char16_t c) { return c == u' '; });
+    EXPECT_EQ(t, u"x");
+}

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "params/parameter_map.h"
+
+using tessel::ParameterMap;
+
+TEST(ParameterMap, StoreReplacesAndOrdersByUnsignedBytes) {
+    ParameterMap m;
+    m.Store("lang", "de");
+    m.Store("\xE9t\xE9", "x");  // a byte above 0x7F sorts after every ASCII letter
+    m.Store("Zoom", "2");
+    m.Store("a1", "1");
+    m.Store("9up", "y");
+    m.Store("", "empty");
+    m.Store("Zoom", "3");
+    std::vector<std::string> order;
+    for (const auto& [k, v] : m) order.push_back(k);
+    EXPECT_EQ(order, (std::vector<std::string>{"", "9up", "Zoom", "a1", "lang", "\xE9t\xE9"}));
+    EXPECT_EQ(*m.Find("Zoom"), "3");
+}
+
+TEST(ParameterMap, LookupEntersAbsentKeyContainsAndFindDoNot) {
+    ParameterMap m;
+    EXPECT_FALSE(m.Contains("InputPath"));
+    EXPECT_EQ(m.Find("InputPath"), nullptr);
+    EXPECT_TRUE(m.empty());
+    EXPECT_EQ(m.Lookup("InputPath"), "");
+    EXPECT_TRUE(m.Contains("InputPath"));
+    EXPECT_EQ(m.size(), 1u);
+}
+
+TEST(ParameterMap, ReservedKeysAreExactAndCaseSensitive) {
+    for (auto k : {"ServerIP", "URL", "InputPath", "OutputPath", "WindowWidth", "WindowHeight"})
+        EXPECT_TRUE(tessel::IsReservedKey(k)) << k;
+    for (auto k : {"serverip", "Url", "ServerIP ", "", "InputPath2"})
+        EXPECT_FALSE(tessel::IsReservedKey(k)) << k;
+}

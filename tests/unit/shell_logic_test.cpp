@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "app/shell_logic.h"
+
+using namespace tessel;
+
+TEST(StartPage, FolderWithForwardSlashesNothingEscaped) {
+    EXPECT_EQ(BuildStartPageUrl(u"C:\\Program Files\\App\\viewer.exe"),
+              WideString(u"file:///C:/Program Files/App/html/progress.html"));
+    EXPECT_EQ(BuildStartPageUrl(u"D:\\x\\y\\v.exe"), WideString(u"file:///D:/x/y/html/progress.html"));
+    EXPECT_EQ(BuildStartPageUrl(u"\\\\server\\share\\app.exe"),
+              WideString(u"file://///server/share/html/progress.html"));
+    EXPECT_EQ(BuildStartPageUrl(u"C:\\a%20b#c\\v.exe"), WideString(u"file:///C:/a%20b#c/html/progress.html"));
+    EXPECT_FALSE(BuildStartPageUrl(u"viewer.exe").has_value());
+}
+
+TEST(PropertyName, LastExtensionOnlyIsCut) {
+    EXPECT_EQ(PropertyNameFromModulePath(u"C:\\x\\Viewer.exe"), u"Viewer");
+    EXPECT_EQ(PropertyNameFromModulePath(u"C:\\x.y\\my.viewer.exe"), u"my.viewer");
+    EXPECT_EQ(PropertyNameFromModulePath(u"C:\\x.y\\noext"), u"noext");
+}
+
+TEST(WindowSize, BothKeysOrDefault) {
+    ParameterMap m;
+    EXPECT_EQ(ChooseWindowSize(m).width, 1260);
+    m.Store("WindowWidth", "900");
+    EXPECT_EQ(ChooseWindowSize(m).width, 1260);
+    EXPECT_FALSE(m.Contains("WindowHeight"));  // the search adds no key
+    m.Store("WindowHeight", "700");
+    auto s = ChooseWindowSize(m);
+    EXPECT_EQ(s.width, 900);
+    EXPECT_EQ(s.height, 700);
+    ParameterMap h;
+    h.Store("WindowHeight", "700");
+    EXPECT_EQ(ChooseWindowSize(h).height, 786);
+}
+
+TEST(WindowSize, LeadingDecimalNumberRules) {
+    EXPECT_EQ(ParseLeadingInt("1024 "), 1024);
+    EXPECT_EQ(ParseLeadingInt("1024abc"), 1024);
+    EXPECT_EQ(ParseLeadingInt("800px"), 800);
+    EXPECT_EQ(ParseLeadingInt(" \t+12"), 12);
+    EXPECT_EQ(ParseLeadingInt("-5"), -5);
+    EXPECT_EQ(ParseLeadingInt("0"), 0);
+    EXPECT_EQ(ParseLeadingInt("2147483647"), 2147483647);
+    EXPECT_EQ(ParseLeadingInt("-2147483648"), -2147483647 - 1);
+    EXPECT_FALSE(ParseLeadingInt("2147483648"));
+    EXPECT_FALSE(ParseLeadingInt("99999999999999999999999999"));
+    EXPECT_FALSE(ParseLeadingInt("abc"));
+    EXPECT_FALSE(ParseLeadingInt(""));
+    EXPECT_FALSE(ParseLeadingInt("-"));
+    ParameterMap m;
+    m.Store("WindowWidth", "garbage");
+    m.Store("WindowHeight", "700");
+    EXPECT_EQ(ChooseWindowSize(m).width, 1260);
+    EXPECT_EQ(ChooseWindowSize(m).height, 786);
+}
+
+TEST(NavigationRequest, RoundTripAndExactSize) {
+    std::string p = EncodeNavigationRequest(u"anything", u"http://127.0.0.1/x");
+    ASSERT_EQ(p.size(), 2558u);
+    EXPECT_EQ(DecodeNavigationRequest(p.data(), p.size()), WideString(u"http://127.0.0.1/x"));
+    EXPECT_FALSE(DecodeNavigationRequest(p.data(), 2557));
+    EXPECT_FALSE(DecodeNavigationRequest(p.data(), 2559));
+    EXPECT_FALSE(DecodeNavigationRequest(nullptr, 2558));
+}
+
+TEST(NavigationRequest, FullLengthUrlAndMissingTerminator) {
+    const WideString url1023(1023, u'a');
+    std::string p = EncodeNavigationRequest(u"", url1023);
+    EXPECT_EQ(DecodeNavigationRequest(p.data(), p.size()), url1023);
+    std::string bad(2558, 'x');  // no terminator in either field
+    EXPECT_FALSE(DecodeNavigationRequest(bad.data(), bad.size()));
+    // The leading field is never read: garbage there still decodes the URL.
+    std::string lead = EncodeNavigationRequest(u"", u"u");
+    std::fill(lead.begin(), lead.begin() + 510, '\xFF');
+    EXPECT_EQ(DecodeNavigationRequest(lead.data(), lead.size()), WideString(u"u"));
+}

@@ -1,0 +1,187 @@
+// Test helper that stands where the host application would: starts the viewer with an
+// exact command line, finds its window by its property and drives it with messages.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/shell_logic.h"
+
+namespace {
+
+std::wstring ReadUtf8File(const wchar_t* path) {
+    FILE* f = _wfopen(path, L"rb");
+    if (!f) return {};
+    std::string bytes;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    fclose(f);
+    if (bytes.empty()) return {};
+    int len = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), nullptr, 0);
+    std::wstring out(len, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), out.data(), len);
+    return out;
+}
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    int len = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+    std::string out(len, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), out.data(), len, nullptr, nullptr);
+    return out;
+}
+
+struct Search {
+    const wchar_t* prop;
+    HWND found;
+};
+
+BOOL CALLBACK FindByProp(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (wcscmp(cls, L"#32770") == 0 && GetPropW(hwnd, s->prop) == reinterpret_cast<HANDLE>(1234)) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND Find(const wchar_t* prop, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        Search s{prop, nullptr};
+        EnumWindows(FindByProp, reinterpret_cast<LPARAM>(&s));
+        if (s.found || GetTickCount() - start >= timeoutMs) return s.found;
+        Sleep(20);
+    }
+}
+
+int Run(const wchar_t* exe, const wchar_t* tailFile) {
+    std::wstring cmd = L"\"" + std::wstring(exe) + L"\"";
+    std::wstring tail = ReadUtf8File(tailFile);
+    if (!tail.empty()) cmd += L" " + tail;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        printf("start failed %lu\n", GetLastError());
+        return 200;
+    }
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    printf("exit %ld\n", (long)(int)code);
+    fflush(stdout);
+    return (int)code;
+}
+
+int SendCopyData(HWND hwnd, size_t size, const std::wstring& mode, const std::wstring& url, int count) {
+    std::string payload = tessel::EncodeNavigationRequest(u"lead", std::u16string(url.begin(), url.end()));
+    if (mode == L"noterm") payload.assign(tessel::kNavigationRequestSize, 'A');
+    payload.resize(size, '\0');
+    COPYDATASTRUCT cds{};
+    cds.dwData = 7;
+    cds.cbData = static_cast<DWORD>(size);
+    cds.lpData = mode == L"null" ? nullptr : payload.data();
+    DWORD_PTR result = 0;
+    int ok = 0;
+    for (int i = 0; i < count; ++i) {
+        if (SendMessageTimeoutW(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 10000,
+                                &result) &&
+            result == TRUE)
+            ++ok;
+    }
+    printf("copydata %d/%d\n", ok, count);
+    return ok == count ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: winprobe run EXE TAILFILE | wait PROP MS | info PROP | gone PROP MS |\n"
+                        "  copydata PROP SIZE ok|null|noterm URL [COUNT] | syscommand PROP ID |\n"
+                        "  close PROP | key PROP VK | show PROP SW\n");
+        return 2;
+    }
+    const std::wstring verb = argv[1];
+    if (verb == L"run" && argc >= 4) return Run(argv[2], argv[3]);
+    const wchar_t* prop = argv[2];
+    if (verb == L"wait") {
+        HWND h = Find(prop, argc > 3 ? wcstoul(argv[3], nullptr, 10) : 10000);
+        DWORD pid = 0;
+        if (h) GetWindowThreadProcessId(h, &pid);
+        printf(h ? "found %lu\n" : "none\n", pid);
+        return h ? 0 : 1;
+    }
+    if (verb == L"gone") {
+        const DWORD limit = argc > 3 ? wcstoul(argv[3], nullptr, 10) : 10000, start = GetTickCount();
+        while (Find(prop, 0)) {
+            if (GetTickCount() - start > limit) {
+                printf("still there\n");
+                return 1;
+            }
+            Sleep(20);
+        }
+        printf("gone\n");
+        return 0;
+    }
+    HWND hwnd = Find(prop, 5000);
+    if (!hwnd) {
+        printf("no window\n");
+        return 1;
+    }
+    if (verb == L"info") {
+        RECT r, c;
+        GetWindowRect(hwnd, &r);
+        GetClientRect(hwnd, &c);
+        wchar_t caption[1024] = {};
+        GetWindowTextW(hwnd, caption, 1024);
+        HWND control = GetDlgItem(hwnd, 1001);
+        RECT cr{};
+        if (control) GetWindowRect(control, &cr);
+        printf("rect %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        printf("client %ld %ld\n", c.right, c.bottom);
+        printf("control %ld %ld\n", cr.right - cr.left, cr.bottom - cr.top);
+        printf("prop %lld\n", (long long)(INT_PTR)GetPropW(hwnd, prop));
+        printf("visible %d\niconic %d\n", IsWindowVisible(hwnd) ? 1 : 0, IsIconic(hwnd) ? 1 : 0);
+        printf("caption %s\n", Utf8(caption).c_str());
+        return 0;
+    }
+    if (verb == L"copydata" && argc >= 5) {
+        return SendCopyData(hwnd, wcstoul(argv[3], nullptr, 10), argv[4], argc > 5 ? argv[5] : L"",
+                            argc > 6 ? _wtoi(argv[6]) : 1);
+    }
+    if (verb == L"syscommand" && argc >= 4) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(hwnd, WM_SYSCOMMAND, wcstoul(argv[3], nullptr, 0), 0, SMTO_NORMAL, 10000, &result);
+        printf("sent\n");
+        return 0;
+    }
+    if (verb == L"close") {
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        printf("posted\n");
+        return 0;
+    }
+    if (verb == L"key" && argc >= 4) {
+        const WPARAM vk = wcstoul(argv[3], nullptr, 0);
+        PostMessageW(hwnd, WM_KEYDOWN, vk, 1);
+        PostMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
+        printf("posted\n");
+        return 0;
+    }
+    if (verb == L"show" && argc >= 4) {
+        ShowWindow(hwnd, _wtoi(argv[3]));
+        Sleep(100);
+        printf("iconic %d\n", IsIconic(hwnd) ? 1 : 0);
+        return 0;
+    }
+    fprintf(stderr, "unknown verb\n");
+    return 2;
+}

@@ -1,0 +1,56 @@
+#include "app/platform_win.h"
+#include "viewer/text_mode.h"
+
+namespace tessel {
+
+namespace {
+
+// Owns a SAFEARRAY until it is handed to a variant.
+struct SafeArrayOwner {
+    SAFEARRAY* p = nullptr;
+    ~SafeArrayOwner() {
+        if (p) ::SafeArrayDestroy(p);
+    }
+    SAFEARRAY* release() { return std::exchange(p, nullptr); }
+};
+
+}  // namespace
+
+bool LoadPostData(ParameterMap& params, VARIANT& postData, VARIANT& headers) {
+    const std::string path(CutAtNul(params.Lookup(std::string(keys::kInputPath))));
+    if (path.empty()) return true;
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return true;
+    LARGE_INTEGER size{};
+    // The count travels as a signed 32-bit number; a larger document can't be sent.
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart >= 0x7FFFFFFF) return true;
+    const ULONG capacity = static_cast<ULONG>(size.QuadPart);
+
+    // Read straight into the array, then convert in place: the document is held once.
+    SafeArrayOwner array{::SafeArrayCreateVector(VT_UI1, 0, capacity)};
+    if (!array.p) return false;
+    unsigned char* bytes = nullptr;
+    if (FAILED(::SafeArrayAccessData(array.p, reinterpret_cast<void**>(&bytes)))) return false;
+    ULONG filled = 0;
+    while (filled < capacity) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), bytes + filled, capacity - filled, &got, nullptr) || got == 0) break;
+        filled += got;
+    }
+    const ULONG count = static_cast<ULONG>(TextModeInPlace(bytes, filled));
+    ::SafeArrayUnaccessData(array.p);
+    if (count != capacity) {
+        SAFEARRAYBOUND bound{count, 0};
+        if (FAILED(::SafeArrayRedim(array.p, &bound))) return false;
+    }
+    BSTR line = ::SysAllocString(L"Content-Type: text/xml\r\n");
+    if (!line) return false;
+    V_VT(&postData) = VT_ARRAY | VT_UI1;
+    V_ARRAY(&postData) = array.release();
+    V_VT(&headers) = VT_BSTR;
+    V_BSTR(&headers) = line;
+    return true;
+}
+
+}  // namespace tessel

@@ -1,0 +1,12 @@
+// The viewer page's address: "URL" plus every forwarded parameter, nothing escaped.
+#pragma once
+
+#include "params/parameter_map.h"
+#include "params/text.h"
+
+namespace tessel {
+
+// Each narrow piece is converted up to its first NUL; the map is not changed.
+WideString ComposeViewerUrl(const ParameterMap& map, NarrowToWide toWide);
+
+}  // namespace tessel

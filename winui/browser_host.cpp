@@ -1,0 +1,248 @@
+#include "winui/browser_host.h"
+
+#include <exdispid.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include <atomic>
+
+#include "winui/modal_dialog.h"
+
+namespace tessel {
+
+namespace {
+
+// Client site, in-place site and frame for one embedded control. Reference-counted; the
+// host window holds one reference for its lifetime.
+class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+public:
+    explicit BrowserSite(HWND host) : host_(host) {}
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+            *ppv = static_cast<IOleClientSite*>(this);
+        else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow)
+            *ppv = static_cast<IOleInPlaceSite*>(this);
+        else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
+            *ppv = static_cast<IOleInPlaceFrame*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** c) override {
+        if (c) *c = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow (shared by the in-place site and the frame)
+    STDMETHODIMP GetWindow(HWND* h) override {
+        if (!h) return E_POINTER;
+        *h = host_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
+        if (frame) {
+            *frame = this;
+            AddRef();
+        }
+        if (doc) *doc = nullptr;
+        if (pos) ::GetClientRect(host_, pos);
+        if (clip) ::GetClientRect(host_, clip);
+        if (info) {
+            info->fMDIApp = FALSE;
+            info->hwndFrame = ::GetAncestor(host_, GA_ROOT);
+            info->haccel = nullptr;
+            info->cAccelEntries = 0;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // IOleInPlaceUIWindow / IOleInPlaceFrame
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+private:
+    ~BrowserSite() = default;
+    std::atomic<ULONG> refs_{1};
+    HWND host_;
+};
+
+// DWebBrowserEvents2 sink: hands every event to the dialog's sink map, nothing else.
+class BrowserEventSink final : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
+            *ppv = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        if (n) *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (dialog_ && params) dialog_->FireControlEvent(controlId_, id, *params);
+        return S_OK;
+    }
+
+    ModalDialog* dialog_ = nullptr;
+    UINT controlId_ = 0;
+
+private:
+    ~BrowserEventSink() = default;
+    std::atomic<ULONG> refs_{1};
+};
+
+struct HostState {
+    ComPtr<BrowserSite> site;
+    ComPtr<BrowserEventSink> sink;
+    ComPtr<IOleObject> object;
+    ComPtr<IWebBrowser2> browser;
+    ComPtr<IConnectionPoint> events;
+    DWORD cookie = 0;
+};
+
+HostState* StateOf(HWND host) {
+    return reinterpret_cast<HostState*>(::GetWindowLongPtrW(host, GWLP_USERDATA));
+}
+
+bool Embed(HWND host, HostState& st) {
+    if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                                  IID_PPV_ARGS(&st.object))))
+        return false;
+    st.site.Attach(new BrowserSite(host));
+    st.sink.Attach(new BrowserEventSink());
+    if (FAILED(st.object->SetClientSite(st.site.Get()))) return false;
+    RECT rc;
+    ::GetClientRect(host, &rc);
+    if (FAILED(st.object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, st.site.Get(), 0, host, &rc)))
+        return false;
+    if (FAILED(st.object.As(&st.browser))) return false;
+    ComPtr<IConnectionPointContainer> cpc;
+    if (SUCCEEDED(st.object.As(&cpc)) && SUCCEEDED(cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &st.events)))
+        st.events->Advise(st.sink.Get(), &st.cookie);
+    return true;
+}
+
+void Unembed(HostState& st) {
+    if (st.events && st.cookie) st.events->Unadvise(st.cookie);
+    st.events.Reset();
+    st.browser.Reset();
+    if (st.object) {
+        ComPtr<IOleInPlaceObject> inplace;
+        if (SUCCEEDED(st.object.As(&inplace))) inplace->InPlaceDeactivate();
+        st.object->Close(OLECLOSE_NOSAVE);
+        st.object->SetClientSite(nullptr);
+        st.object.Reset();
+    }
+    if (st.sink) st.sink->dialog_ = nullptr;
+}
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: {
+        auto* st = new HostState();
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(st));
+        // A control that cannot be made fails the window, and with it the dialog.
+        if (!Embed(hwnd, *st)) return -1;
+        return 0;
+    }
+    case WM_SIZE:
+        if (HostState* st = StateOf(hwnd); st && st->object) {
+            ComPtr<IOleInPlaceObject> inplace;
+            if (SUCCEEDED(st->object.As(&inplace))) {
+                RECT rc{0, 0, LOWORD(lParam), HIWORD(lParam)};
+                inplace->SetObjectRects(&rc, &rc);
+            }
+        }
+        return 0;
+    case WM_DESTROY:
+        if (HostState* st = StateOf(hwnd)) Unembed(*st);
+        return 0;
+    case WM_NCDESTROY:
+        delete StateOf(hwnd);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+void RegisterBrowserHostClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &HostProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kBrowserHostClass;
+    ::RegisterClassExW(&wc);
+}
+
+ComPtr<IWebBrowser2> BrowserOfHost(HWND host) {
+    HostState* st = host && ::IsWindow(host) ? StateOf(host) : nullptr;
+    return st ? st->browser : nullptr;
+}
+
+void SetBrowserEventTarget(HWND host, ModalDialog* dialog, UINT controlId) {
+    if (HostState* st = host ? StateOf(host) : nullptr; st && st->sink) {
+        st->sink->dialog_ = dialog;
+        st->sink->controlId_ = controlId;
+    }
+}
+
+}  // namespace tessel

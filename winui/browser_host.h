@@ -1,0 +1,24 @@
+// The container window for the web-browser control. Its window class is named after the
+// control's CLSID, so a dialog template that names the control creates it in place.
+#pragma once
+
+#include <windows.h>
+#include <exdisp.h>
+
+#include "winui/win_types.h"
+
+namespace tessel {
+
+inline constexpr wchar_t kBrowserHostClass[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
+
+class ModalDialog;
+
+void RegisterBrowserHostClass(HINSTANCE instance);
+
+// The control's dispatch interface inside a host window, or null.
+ComPtr<IWebBrowser2> BrowserOfHost(HWND host);
+
+// Routes the control's events to a dialog's event-sink map under the given control id.
+void SetBrowserEventTarget(HWND host, ModalDialog* dialog, UINT controlId);
+
+}  // namespace tessel

@@ -1,0 +1,80 @@
+// The dialog layer the program is built on: an application object with InitInstance, a
+// modal dialog with a message map and an event-sink map for its ActiveX controls.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+namespace tessel {
+
+class ModalDialog;
+
+// One process-wide application object; WinMain runs its InitInstance.
+class Application {
+public:
+    Application();
+    virtual ~Application();
+    virtual BOOL InitInstance() = 0;
+    // The dialog that stands for the application; page commands and the property use it.
+    ModalDialog* m_pMainWnd = nullptr;
+    const wchar_t* m_lpCmdLine = L"";
+    HINSTANCE m_hInstance = nullptr;
+    static Application* Current();
+
+protected:
+    // Framework start-up: OLE for the embedded controls on this thread.
+    void InitFramework();
+    // Registers the container window class that dialog templates name by control CLSID.
+    void EnableControlContainer();
+
+private:
+    bool oleStarted_ = false;
+};
+
+HWND MainWindowHandle();
+
+class ModalDialog {
+public:
+    using MessageHandler = bool (*)(ModalDialog& self, WPARAM, LPARAM, LRESULT& result);
+    struct MessageEntry {
+        UINT message;  // 0 ends the map
+        MessageHandler handler;
+    };
+    using EventHandler = void (*)(ModalDialog& self, DISPPARAMS& params);
+    struct EventSinkEntry {
+        UINT controlId;  // 0 ends the map
+        DISPID dispid;
+        EventHandler handler;
+    };
+
+    explicit ModalDialog(UINT templateId, HWND parent = nullptr);
+    virtual ~ModalDialog();
+    ModalDialog(const ModalDialog&) = delete;
+    ModalDialog& operator=(const ModalDialog&) = delete;
+
+    // Runs the dialog; the value given to EndDialog, or -1 if it could not be created.
+    INT_PTR DoModal();
+    void EndDialog(INT_PTR result);
+    HWND GetSafeHwnd() const { return hwnd_; }
+
+    // Controls report their events here; the sink map routes them to handlers.
+    void FireControlEvent(UINT controlId, DISPID dispid, DISPPARAMS& params);
+
+protected:
+    virtual BOOL OnInitDialog();  // runs DoDataExchange
+    virtual void DoDataExchange() {}
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    virtual const MessageEntry* GetMessageMap() const { return nullptr; }
+    virtual const EventSinkEntry* GetEventSinkMap() const { return nullptr; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId_;
+    HWND parent_;
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace tessel
