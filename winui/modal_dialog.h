@@ -56,6 +56,9 @@ public:
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
     HWND GetSafeHwnd() const { return hwnd_; }
+    // Binds the object to a window made elsewhere, so handlers can be driven without a
+    // modal loop (Windows unit tests).
+    void AttachWindow(HWND hwnd) { hwnd_ = hwnd; }
 
     // Controls report their events here; the sink map routes them to handlers.
     void FireControlEvent(UINT controlId, DISPID dispid, DISPPARAMS& params);

@@ -1,8 +1,246 @@
-// Windows side of the platform functions, run under Wine: files, registry, post data.
+// The dialog's event sink driven with made-up event arguments and stub documents.
 #include <gtest/gtest.h>
 
+#include <mshtml.h>
+
+#include <cstring>
+#include <vector>
+
 #include "app/platform_win.h"
+#include "app/tessel_dlg.h"
 
 using namespace tessel;
 
-TEST(PlaceholderDialog, Builds) { SUCCEED(); }
+namespace {
+
+// A stand-in for the page's document. IHTMLDocument2 has over a hundred methods; the
+// stub fills its table with one "not implemented" entry and sets the three it needs.
+HRESULT STDMETHODCALLTYPE NotImplemented() { return E_NOTIMPL; }
+
+template <typename Method>
+std::size_t VtableSlot(Method method) {
+    // Itanium C++ ABI: a pointer to a virtual member holds 1 + the byte offset in the table.
+    struct {
+        std::uintptr_t ptr;
+        std::ptrdiff_t adj;
+    } raw;
+    static_assert(sizeof raw == sizeof method, "unexpected member pointer layout");
+    std::memcpy(&raw, &method, sizeof raw);
+    return (raw.ptr - 1) / sizeof(void*);
+}
+
+struct StubDocument {
+    void** vtable;
+    LONG refs = 1;
+    bool html = true;
+    bool titleFails = false;
+    std::wstring title;
+
+    static HRESULT STDMETHODCALLTYPE QueryInterface(StubDocument* self, REFIID riid, void** out) {
+        *out = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IDispatch || (self->html && riid == IID_IHTMLDocument2)) {
+            *out = self;
+            ++self->refs;
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    static ULONG STDMETHODCALLTYPE AddRef(StubDocument* self) { return ++self->refs; }
+    static ULONG STDMETHODCALLTYPE Release(StubDocument* self) { return --self->refs; }
+    static HRESULT STDMETHODCALLTYPE GetTitle(StubDocument* self, BSTR* out) {
+        if (self->titleFails) return E_FAIL;
+        *out = SysAllocString(self->title.c_str());
+        return S_OK;
+    }
+
+    StubDocument() {
+        static std::vector<void*> table = [] {
+            std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
+            t[0] = reinterpret_cast<void*>(&QueryInterface);
+            t[1] = reinterpret_cast<void*>(&AddRef);
+            t[2] = reinterpret_cast<void*>(&Release);
+            t[VtableSlot(&IHTMLDocument2::get_title)] = reinterpret_cast<void*>(&GetTitle);
+            return t;
+        }();
+        vtable = table.data();
+    }
+    IDispatch* AsDispatch() { return reinterpret_cast<IDispatch*>(this); }
+};
+
+// A stand-in for the browser control's dispatch interface: Document and LocationURL.
+class StubBrowser final : public IDispatch {
+public:
+    IDispatch* document = nullptr;
+    bool failDocument = false;
+    std::wstring location;
+    std::vector<DISPID> calls;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        *out = (riid == IID_IUnknown || riid == IID_IDispatch) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
+        calls.push_back(id);
+        if (id == 203) {
+            if (failDocument) return E_FAIL;
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = document;
+            if (document) document->AddRef();
+            return document ? S_OK : S_FALSE;
+        }
+        if (id == 211) {
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = SysAllocString(location.c_str());
+            return S_OK;
+        }
+        return S_OK;
+    }
+};
+
+// A window that only counts WM_CLOSE, standing for the dialog's own.
+LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_CLOSE) {
+        SetPropW(h, L"closes", reinterpret_cast<HANDLE>(reinterpret_cast<INT_PTR>(GetPropW(h, L"closes")) + 1));
+        return 0;
+    }
+    return DefWindowProcW(h, m, w, l);
+}
+
+class TestApp : public Application {
+public:
+    BOOL InitInstance() override { return FALSE; }
+};
+
+class DialogEvents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = CountingProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TesselTestWindow";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowW(L"TesselTestWindow", L"start caption", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(hwnd);
+        dlg.AttachWindow(hwnd);
+        dlg.m_browser.AttachDispatch(nullptr, ComPtr<IDispatch>(&browser));
+        app.m_pMainWnd = &dlg;
+    }
+    void TearDown() override {
+        app.m_pMainWnd = nullptr;
+        dlg.AttachWindow(nullptr);
+        DestroyWindow(hwnd);
+    }
+    std::wstring Caption() {
+        wchar_t buf[256] = {};
+        GetWindowTextW(hwnd, buf, 256);
+        return buf;
+    }
+    int Closes() { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd, L"closes"))); }
+
+    void FireDocumentComplete() {
+        VARIANT args[2];
+        VARIANT url;
+        V_VT(&url) = VT_BSTR;
+        V_BSTR(&url) = SysAllocString(L"http://h/page");
+        V_VT(&args[0]) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&args[0]) = &url;
+        V_VT(&args[1]) = VT_DISPATCH;
+        V_DISPATCH(&args[1]) = nullptr;
+        DISPPARAMS p{args, nullptr, 2, 0};
+        dlg.FireControlEvent(kBrowserControlId, 259, p);
+        VariantClear(&url);
+    }
+
+    VARIANT_BOOL FireBeforeNavigate(const wchar_t* target, UINT controlId = kBrowserControlId) {
+        VARIANT url, empty[4];
+        V_VT(&url) = VT_BSTR;
+        V_BSTR(&url) = SysAllocString(target);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT args[7];
+        V_VT(&args[0]) = VT_BYREF | VT_BOOL;
+        V_BOOLREF(&args[0]) = &cancel;
+        for (int i = 0; i < 4; ++i) {
+            VariantInit(&empty[i]);
+            V_VT(&args[1 + i]) = VT_BYREF | VT_VARIANT;
+            V_VARIANTREF(&args[1 + i]) = &empty[i];
+        }
+        V_VT(&args[5]) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&args[5]) = &url;
+        V_VT(&args[6]) = VT_DISPATCH;
+        V_DISPATCH(&args[6]) = nullptr;
+        DISPPARAMS p{args, nullptr, 7, 0};
+        dlg.FireControlEvent(controlId, 250, p);
+        VariantClear(&url);
+        return cancel;
+    }
+
+    TestApp app;
+    CTesselDlg dlg;
+    StubBrowser browser;
+    HWND hwnd = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DialogEvents, TitleOfTheDocumentBecomesTheCaption) {
+    StubDocument doc;
+    doc.title = L"Print job 4711 \u00e9";
+    browser.document = doc.AsDispatch();
+    FireDocumentComplete();
+    EXPECT_EQ(Caption(), L"Print job 4711 \u00e9");
+    EXPECT_EQ(doc.refs, 1) << "every reference taken is released";
+    doc.title = L"";
+    FireDocumentComplete();
+    EXPECT_EQ(Caption(), L"");
+}
+
+TEST_F(DialogEvents, FailedTitleReadGivesEmptyCaption) {
+    StubDocument doc;
+    doc.titleFails = true;
+    browser.document = doc.AsDispatch();
+    FireDocumentComplete();
+    EXPECT_EQ(Caption(), L"");
+}
+
+TEST_F(DialogEvents, NoDocumentOrNoHtmlDocumentLeavesCaption) {
+    browser.document = nullptr;
+    FireDocumentComplete();
+    EXPECT_EQ(Caption(), L"start caption");
+    browser.failDocument = true;
+    FireDocumentComplete();
+    EXPECT_EQ(Caption(), L"start caption");
+    browser.failDocument = false;
+    StubDocument plain;
+    plain.html = false;
+    browser.document = plain.AsDispatch();
+    FireDocumentComplete();
+    EXPECT_EQ(Caption(), L"start caption");
+    EXPECT_EQ(plain.refs, 1);
+}
+
+TEST_F(DialogEvents, ExitWordsCloseOnceAndNeverCancel) {
+    EXPECT_EQ(FireBeforeNavigate(L"http://h/v?x=LogoutAndExit&y=RebootAndExit"), VARIANT_FALSE);
+    EXPECT_EQ(Closes(), 1);
+    EXPECT_EQ(FireBeforeNavigate(L"http://h/logoutandexit"), VARIANT_FALSE);
+    EXPECT_EQ(FireBeforeNavigate(L"http://h/page"), VARIANT_FALSE);
+    EXPECT_EQ(Closes(), 1);
+    // Events of another control are not in the sink map.
+    FireBeforeNavigate(L"http://h/RestartAndExit", 1002);
+    EXPECT_EQ(Closes(), 1);
+    FireBeforeNavigate(L"http://h/RestartAndExit");
+    EXPECT_EQ(Closes(), 2);
+}
+
+TEST_F(DialogEvents, DownloadCompleteOutsideAResultTouchesNothing) {
+    browser.location = L"http://h/result.XML";
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    dlg.FireControlEvent(kBrowserControlId, 104, none);
+    EXPECT_EQ(browser.calls, std::vector<DISPID>{211});
+    EXPECT_TRUE(IsWindow(hwnd));
+}

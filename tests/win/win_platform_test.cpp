@@ -1,8 +1,161 @@
-// Windows side of the platform functions, run under Wine: files, registry, post data.
+// The Windows side of files, registry, text and processes, run under Wine.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include "app/platform_win.h"
 
 using namespace tessel;
 
-TEST(Placeholder, Builds) { SUCCEED(); }
+namespace {
+
+std::string TempDir() {
+    char buf[MAX_PATH];
+    GetTempPathA(MAX_PATH, buf);
+    return buf;
+}
+
+std::string WriteTemp(const std::string& name, const std::string& bytes) {
+    const std::string path = TempDir() + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+struct PostData {
+    ScopedVariant post, headers;
+    bool ok = false;
+    explicit PostData(const std::string& inputPath, bool set = true) {
+        ParameterMap m;
+        if (set) m.Store("InputPath", inputPath);
+        ok = LoadPostData(m, *post.get(), *headers.get());
+    }
+    std::string Bytes() {
+        EXPECT_EQ(V_VT(post.get()), VT_ARRAY | VT_UI1);
+        SAFEARRAY* sa = V_ARRAY(post.get());
+        EXPECT_EQ(SafeArrayGetDim(sa), 1u);
+        LONG lo = -1, hi = -2;
+        SafeArrayGetLBound(sa, 1, &lo);
+        SafeArrayGetUBound(sa, 1, &hi);
+        EXPECT_EQ(lo, 0);
+        void* data = nullptr;
+        SafeArrayAccessData(sa, &data);
+        std::string out(static_cast<char*>(data), static_cast<std::size_t>(hi - lo + 1));
+        SafeArrayUnaccessData(sa);
+        return out;
+    }
+};
+
+class RegistryTest : public ::testing::Test {
+protected:
+    const wchar_t* kKey = L"Software\\TesselTests";
+    void SetUp() override { RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr); }
+    void TearDown() override {
+        key_.reset();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    }
+    void Set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(RegSetValueExW(key_.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    }
+    WideString Read(const wchar_t* name) { return ReadRegistryString(HKEY_CURRENT_USER, FromW(kKey), FromW(name)); }
+    RegKey key_;
+};
+
+}  // namespace
+
+TEST(ParameterFileWin, OpensByWideNameAndReportsWhetherItOpened) {
+    const std::string path = WriteTemp("tessel params \xE9.txt", "ServerIP=1.2.3.4\r\nURL=http://h/v\r\n");
+    ParameterMap m;
+    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(path), m));
+    EXPECT_EQ(*m.Find("URL"), "http://h/v");
+    ParameterMap n;
+    EXPECT_FALSE(ReadParameterFile(ThreadAcpToWide(TempDir() + "no such file.txt"), n));
+    EXPECT_FALSE(ReadParameterFile(ThreadAcpToWide(TempDir()), n));  // a directory
+    EXPECT_FALSE(ReadParameterFile(u"", n));
+    EXPECT_FALSE(ReadParameterFile(u"\"" + ThreadAcpToWide(path) + u"\"", n));
+    EXPECT_TRUE(n.empty());
+    ParameterMap e;
+    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(WriteTemp("tessel empty.txt", "")), e));
+    EXPECT_TRUE(e.empty());
+}
+
+TEST(ParameterFileWin, ReadsWhileAnotherProcessWritesTheFile) {
+    const std::string path = WriteTemp("tessel shared.txt", "ServerIP=s\n");
+    FileHandle writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer);
+    ParameterMap m;
+    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(path), m));
+    EXPECT_EQ(*m.Find("ServerIP"), "s");
+}
+
+TEST(ParameterFileWin, TenMegabytesWithLongLines) {
+    std::string bytes = "ServerIP=s\n";
+    const std::string line = "k=" + std::string(8000, 'v') + "\n";
+    while (bytes.size() < 10u * 1024 * 1024) bytes += line;
+    bytes += "URL=u";
+    ParameterMap m;
+    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(WriteTemp("tessel big.txt", bytes)), m));
+    EXPECT_EQ(*m.Find("URL"), "u");
+    EXPECT_EQ(m.Find("k")->size(), 8000u);
+}
+
+TEST(PostDataWin, TextModeBytesAndHeaderLine) {
+    const std::string doc("<a>\r\n\0b\r\r\n</a>\r\n", 16);
+    PostData p(WriteTemp("tessel doc.xml", doc));
+    EXPECT_TRUE(p.ok);
+    EXPECT_EQ(p.Bytes(), std::string("<a>\n\0b\r\n</a>\n", 13));
+    ASSERT_EQ(V_VT(p.headers.get()), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(p.headers.get()), L"Content-Type: text/xml\r\n");
+    PostData z(WriteTemp("tessel ctrlz.xml", "abc\x1a" "def"));
+    EXPECT_EQ(z.Bytes(), "abc");
+    PostData e(WriteTemp("tessel empty.xml", ""));
+    EXPECT_EQ(e.Bytes(), "");
+    EXPECT_EQ(V_VT(e.headers.get()), VT_BSTR);
+}
+
+TEST(PostDataWin, UnreadableDocumentLeavesBothEmpty) {
+    for (const std::string& path : {TempDir() + "missing.xml", TempDir(), std::string()}) {
+        PostData p(path);
+        EXPECT_TRUE(p.ok);
+        EXPECT_EQ(V_VT(p.post.get()), VT_EMPTY) << path;
+        EXPECT_EQ(V_VT(p.headers.get()), VT_EMPTY) << path;
+    }
+    PostData absent("", false);
+    EXPECT_EQ(V_VT(absent.post.get()), VT_EMPTY);
+}
+
+TEST_F(RegistryTest, PlainStringsOnly) {
+    const wchar_t folder[] = L"C:\\Program Files\\Common";
+    Set(L"sz", REG_SZ, folder, sizeof folder);
+    Set(L"noterm", REG_SZ, folder, sizeof folder - sizeof(wchar_t));
+    const wchar_t embedded[] = L"C:\\a\0junk";
+    Set(L"embedded", REG_SZ, embedded, sizeof embedded);
+    Set(L"empty", REG_SZ, L"", 0);
+    Set(L"expand", REG_EXPAND_SZ, folder, sizeof folder);
+    const DWORD number = 7;
+    Set(L"dword", REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(Read(L"sz"), u"C:\\Program Files\\Common");
+    EXPECT_EQ(Read(L"noterm"), u"C:\\Program Files\\Common");
+    EXPECT_EQ(Read(L"embedded"), u"C:\\a");
+    EXPECT_EQ(Read(L"empty"), u"");
+    EXPECT_EQ(Read(L"expand"), u"");
+    EXPECT_EQ(Read(L"dword"), u"");
+    EXPECT_EQ(Read(L"missing"), u"");
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, u"Software\\NoSuchTesselKey", u"sz"), u"");
+}
+
+TEST(PlatformText, ThreadCodePageAndSpaces) {
+    EXPECT_EQ(ThreadAcpToWide(std::string("ab\0c", 4)), u"ab");
+    EXPECT_EQ(ThreadAcpToWide(""), u"");
+    EXPECT_TRUE(PlatformIsSpaceAbove00FF(0x3000));
+    EXPECT_FALSE(PlatformIsSpaceAbove00FF(0x65E5));
+    EXPECT_TRUE(PlatformIsWideSpace(u' '));
+    EXPECT_FALSE(PlatformIsWideSpace(u'x'));
+}
+
+TEST(RunAndWait, ExitCodeOrNothing) {
+    EXPECT_EQ(RunAndWait("cmd.exe /c exit 3"), std::optional<DWORD>(3));
+    EXPECT_FALSE(RunAndWait("C:\\no\\such\\tool.exe -k"));
+    EXPECT_FALSE(RunAndWait(""));
+}

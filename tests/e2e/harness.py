@@ -1,0 +1,153 @@
+"""End-to-end harness: one Wine session per test run, the shipped viewer started as a host
+application would start it, the print-server simulator on its own loopback address."""
+import codecs
+import itertools
+import os
+import sys
+import tempfile
+import time
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+sys.path.insert(0, os.path.join(ROOT, "tools", "simulator"))
+
+from print_server import PrintServer  # noqa: E402
+from winenv import WineSession  # noqa: E402
+
+BIN = os.environ.get("TESSEL_BIN", os.path.join(ROOT, "build", "win", "bin"))
+ARTIFACTS = os.environ.get("TESSEL_ARTIFACTS", os.path.join(ROOT, "build", "e2e-artifacts"))
+PROP = "tessel"  # the executable's base name
+INSTALL_KEY = r"HKLM\SOFTWARE\Quorvex\Vanta Deskhub"
+
+_session = None
+# Each test gets its own loopback address, so port 80 is never shared or in TIME_WAIT.
+_addresses = itertools.count(20)
+
+
+def session():
+    global _session
+    if _session is None:
+        _session = WineSession()
+    return _session
+
+
+def close_session():
+    global _session
+    if _session is not None:
+        _session.close()
+        _session = None
+
+
+def new_address():
+    return "127.0.%d.%d" % divmod(next(_addresses), 250)
+
+
+class Viewer:
+    """One run of the viewer, started through winprobe with an exact command line."""
+
+    def __init__(self, tail, exe=None):
+        self.wine = session()
+        fd, self.tail_file = tempfile.mkstemp(suffix=".txt")
+        with os.fdopen(fd, "wb") as f:
+            f.write(tail.encode("utf-8"))
+        exe = exe or os.path.join(BIN, "tessel.exe")
+        self.started = time.time()
+        self.proc = self.wine.start(os.path.join(BIN, "winprobe.exe"), "run", self.wine.windows_path(exe),
+                                    self.wine.windows_path(self.tail_file), debugstr=True)
+        self.exit_code = None
+
+    def probe(self, *args, timeout=60):
+        r = self.wine.wine(os.path.join(BIN, "winprobe.exe"), *[str(a) for a in args], timeout=timeout)
+        return r.returncode, r.stdout.decode("utf-8", "replace").replace("\r", "")
+
+    def wait_window(self, timeout_ms=20000):
+        code, _ = self.probe("wait", PROP, timeout_ms)
+        return code == 0
+
+    def info(self):
+        _, out = self.probe("info", PROP)
+        result = {}
+        for line in out.splitlines():
+            key, _, value = line.partition(" ")
+            result[key] = value
+        return result
+
+    def wait_exit(self, timeout=30):
+        code = self.proc.wait(timeout)
+        if code is not None:
+            self.exit_code = code
+            self.ended = time.time()
+        return code
+
+    def running(self):
+        return self.proc.proc.poll() is None
+
+    def trace(self):
+        lines = []
+        for raw in self.proc.stderr.decode("utf-8", "replace").splitlines():
+            if "OutputDebugStringA" in raw and '"tessel: ' in raw:
+                text = raw.split('"tessel: ', 1)[1]
+                text = text[:-1] if text.endswith('"') else text
+                # Wine writes the text C-escaped.
+                text = codecs.decode(text.encode("latin-1", "replace"), "unicode_escape")
+                lines.append(text.rstrip("\n"))
+        return lines
+
+    def wait_trace(self, prefix, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for line in self.trace():
+                if line.startswith(prefix):
+                    return line
+            if not self.running():
+                break
+            time.sleep(0.1)
+        for line in self.trace():
+            if line.startswith(prefix):
+                return line
+        return None
+
+    def close(self):
+        if self.running():
+            self.probe("close", PROP)
+            if self.wait_exit(15) is None:
+                self.proc.kill()
+        try:
+            os.unlink(self.tail_file)
+        except OSError:
+            pass
+
+
+def quoted(**params):
+    return " ".join('"%s=%s"' % kv for kv in params.items())
+
+
+class E2ETest(unittest.TestCase):
+    """Gives each test a simulator on its own address and closes what it started."""
+
+    login = "200"
+    result = "ok"
+
+    def setUp(self):
+        self.address = new_address()
+        self.server = PrintServer(self.address, 80, 8080, login=self.login, result=self.result)
+        self.viewers = []
+
+    def tearDown(self):
+        for v in self.viewers:
+            v.close()
+        self.server.close()
+
+    def launch(self, tail):
+        v = Viewer(tail)
+        self.viewers.append(v)
+        return v
+
+    def params(self, **extra):
+        p = {"ServerIP": self.address, "URL": self.server.viewer_url}
+        p.update(extra)
+        return {k: v for k, v in p.items() if v is not None}
+
+    def launch_params(self, **extra):
+        return self.launch(quoted(**self.params(**extra)))

@@ -1,0 +1,156 @@
+"""The window, its start-up rules and its messages, with the real executable under Wine."""
+import os
+import tempfile
+
+from harness import ARTIFACTS, E2ETest, PROP, quoted
+
+
+class StartRefused(E2ETest):
+    def assertRefused(self, tail):
+        v = self.launch(tail)
+        self.assertEqual(v.wait_exit(30), 255, tail)
+        self.assertIn("exit -1: missing launch parameters", v.trace())
+        self.assertFalse(any(l.startswith("navigate") for l in v.trace()), "no window, no start page")
+        self.assertEqual(self.server.requests, [])
+
+    def test_missing_parameters_exit_255_before_any_window(self):
+        self.assertRefused("")
+        self.assertRefused('"URL=%s"' % self.server.viewer_url)
+        self.assertRefused(quoted(ServerIP=self.address, URL=""))
+        self.assertRefused('"serverip=%s" "URL=%s"' % (self.address, self.server.viewer_url))
+        self.assertRefused('""')
+
+    def test_quoted_parameter_file_path_is_not_a_file(self):
+        fd, path = tempfile.mkstemp(suffix=".txt")
+        with os.fdopen(fd, "w") as f:
+            f.write("ServerIP=%s\nURL=%s\n" % (self.address, self.server.viewer_url))
+        self.assertRefused('"%s"' % self.wine_path(path))
+        os.unlink(path)
+
+    def wine_path(self, path):
+        from harness import session
+        return session().windows_path(path)
+
+
+class ParameterFile(E2ETest):
+    def test_file_parameters_are_used_and_the_command_line_ignored(self):
+        from harness import session
+        folder = tempfile.mkdtemp(prefix="params ")
+        path = os.path.join(folder, "launch params.txt")
+        with open(path, "wb") as f:
+            f.write(("ServerIP=%s\r\nURL=%s\r\nfromfile=1\r\n" % (self.address, self.server.viewer_url)).encode())
+        v = self.launch(session().windows_path(path))
+        self.assertTrue(v.wait_window())
+        req = self.server.wait_for(lambda r: r.path == "/viewer")
+        self.assertIsNotNone(req)
+        self.assertEqual(req.query, "fromfile=1")
+        self.assertIn("parameters from file: " + session().windows_path(path), v.trace())
+
+
+class Geometry(E2ETest):
+    def size_of(self, **extra):
+        v = self.launch_params(**extra)
+        self.assertTrue(v.wait_window(), extra)
+        info = v.info()
+        v.close()
+        return info
+
+    def test_default_size_at_top_left_and_property(self):
+        info = self.size_of()
+        self.assertEqual(info["rect"], "0 0 1260 786")
+        self.assertEqual(info["prop"], "1234")
+        self.assertEqual(info["visible"], "1")
+        self.assertEqual(info["control"], info["client"], "browser control fills the client area")
+
+    def test_size_rule(self):
+        self.assertEqual(self.size_of(WindowWidth="1024", WindowHeight="700")["rect"], "0 0 1024 700")
+        self.assertEqual(self.size_of(WindowWidth="900")["rect"], "0 0 1260 786")
+        self.assertEqual(self.size_of(WindowWidth="1024abc", WindowHeight="700 ")["rect"], "0 0 1024 700")
+        for garbage in ("garbage", "99999999999"):
+            info = self.size_of(WindowWidth=garbage, WindowHeight="700")
+            self.assertEqual(info["rect"], "0 0 1260 786", garbage)
+            self.assertEqual(info["control"], info["client"])
+
+
+class StartPage(E2ETest):
+    def test_start_page_is_shown_first_and_a_screenshot_is_kept(self):
+        from harness import session
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        line = v.wait_trace("navigate start page: ")
+        self.assertTrue(line.endswith("/html/progress.html"), line)
+        self.assertTrue(line.startswith("navigate start page: file:///Z:/"), line)
+        self.assertNotIn("\\", line)
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        self.assertTrue(session().screenshot(os.path.join(ARTIFACTS, "window.png")))
+
+
+class CopyData(E2ETest):
+    def test_navigation_request_exact_size_only(self):
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/viewer"))
+        for size in (2557, 2559):
+            self.assertEqual(v.probe("copydata", PROP, size, "ok", self.server.base + "/other%d" % size)[0], 0)
+        url = self.server.base + "/copied?x=1"
+        self.assertEqual(v.probe("copydata", PROP, 2558, "ok", url)[0], 0)
+        self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/copied"))
+        self.assertEqual(self.server.matching(lambda r: r.path.startswith("/other")), [])
+
+    def test_malformed_payloads_do_not_crash(self):
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        for mode in ("null", "noterm"):
+            code, out = v.probe("copydata", PROP, 2558, mode, "")
+            self.assertEqual(code, 0, out)
+        self.assertTrue(v.running())
+        self.assertEqual(v.trace().count("copydata ignored"), 2)
+
+    def test_full_length_url_is_navigated_whole(self):
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        url = self.server.base + "/long?"
+        url += "q" * (1023 - len(url))
+        self.assertEqual(v.probe("copydata", PROP, 2558, "ok", url)[0], 0)
+        req = self.server.wait_for(lambda r: r.path == "/long")
+        self.assertIsNotNone(req)
+        self.assertEqual(len(self.server.base) + len(req.target), 1023)
+
+
+class ExitWords(E2ETest):
+    def test_reboot_word_ends_and_lowercase_does_not(self):
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        v.probe("copydata", PROP, 2558, "ok", self.server.base + "/x?rebootandexit=1")
+        self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/x"))
+        self.assertTrue(v.running())
+        v.probe("copydata", PROP, 2558, "ok", self.server.base + "/y?next=RebootAndExit")
+        self.assertEqual(v.wait_exit(20), 0)
+        self.assertIn("exit word", v.trace())
+
+
+class Messages(E2ETest):
+    def test_enter_escape_and_sc_0x10_leave_it_open(self):
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        v.probe("key", PROP, 0x0D)
+        v.probe("key", PROP, 0x1B)
+        v.probe("syscommand", PROP, 0x0010)
+        v.probe("syscommand", PROP, 0x001F)
+        v.probe("show", PROP, 6)  # minimised: the icon is painted, nothing ends
+        self.assertEqual(v.probe("show", PROP, 9)[1].strip(), "iconic 0")
+        info = v.info()
+        self.assertEqual(info["control"], info["client"])
+        self.assertTrue(v.running())
+        self.assertNotIn("close", v.trace())
+
+    def test_wm_close_and_sc_close_end_it(self):
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        v.probe("close", PROP)
+        self.assertEqual(v.wait_exit(20), 0)
+        w = self.launch_params()
+        self.assertTrue(w.wait_window())
+        w.probe("syscommand", PROP, 0xF060)
+        self.assertEqual(w.wait_exit(20), 0)
+        self.assertIn("close", w.trace())
