@@ -17,6 +17,8 @@ from winenv import WineSession  # noqa: E402
 
 BIN = os.environ.get("TESSEL_BIN", os.path.join(ROOT, "build", "win", "bin"))
 ARTIFACTS = os.environ.get("TESSEL_ARTIFACTS", os.path.join(ROOT, "build", "e2e-artifacts"))
+CURL = os.path.join(os.environ.get("TESSEL_CACHE", os.path.join(os.path.expanduser("~"), ".cache", "tessel")),
+                    "curl", "curl.exe")
 PROP = "tessel"  # the executable's base name
 INSTALL_KEY = r"HKLM\SOFTWARE\Quorvex\Vanta Deskhub"
 

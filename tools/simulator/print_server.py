@@ -189,7 +189,9 @@ class PrintServer:
     def _answer_viewer(self, conn, req):
         params = urllib.parse.parse_qs(req.query)
         if params.get("finish") == ["auto"]:
-            # Stands for the user finishing the job in the page.
+            # Stands for the user finishing the job in the page, after a moment's work.
+            delay = params.get("delay", ["0"])[0]
+            self._stop.wait(min(int(delay) if delay.isdigit() else 0, 10000) / 1000.0)
             return self._send(conn, 302, b"", ["Location: " + self.result_url()])
         doc = req.body.decode("utf-8", "replace")
         page = """<!DOCTYPE html>
