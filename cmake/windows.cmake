@@ -43,3 +43,13 @@ if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
     tests/win/win_dialog_test.cpp)
   target_link_libraries(win_tests PRIVATE tessel_win gtest_main)
 endif()
+
+# The Windows package: the executable and its start page, nothing else needed.
+set(TESSEL_ZIP ${CMAKE_SOURCE_DIR}/dist/tessel-${PROJECT_VERSION}-win64.zip)
+add_custom_target(package_zip
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_SOURCE_DIR}/dist
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${TESSEL_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${TESSEL_ZIP} --format=zip tessel.exe html
+  WORKING_DIRECTORY ${TESSEL_BIN}
+  DEPENDS tessel
+  COMMENT "dist/tessel-${PROJECT_VERSION}-win64.zip")
