@@ -22,16 +22,59 @@ void RelaxCertificateChecks(HINTERNET request) {
     ::InternetSetOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
 }
 
-bool StatusIs200(HINTERNET request) {
-    wchar_t text[40] = {};  // 80 bytes
-    DWORD len = sizeof text;
-    if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, text, &len, nullptr)) return false;
-    return ::_wtoi(text) == 200;
-}
-
 bool IsCertificateError(DWORD code) {
     return code == ERROR_INTERNET_SEC_CERT_DATE_INVALID || code == ERROR_INTERNET_SEC_CERT_CN_INVALID ||
            code == ERROR_INTERNET_INVALID_CA;
+}
+
+}  // namespace
+
+namespace {
+
+constexpr int kMaxRedirects = 10;
+
+struct Target {
+    WideString host;
+    INTERNET_PORT port = INTERNET_DEFAULT_HTTP_PORT;
+    WideString object;
+    bool secure = false;
+};
+
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+DWORD StatusCode(HINTERNET request) {
+    wchar_t text[40] = {};  // 80 bytes
+    DWORD len = sizeof text;
+    if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, text, &len, nullptr)) return 0;
+    return static_cast<DWORD>(::_wtoi(text));
+}
+
+// The next hop of a redirect, relative to the current one; false when there is none.
+bool NextTarget(HINTERNET request, Target& target) {
+    std::wstring location(2048, L'\0');
+    DWORD len = static_cast<DWORD>(location.size() * sizeof(wchar_t));
+    if (!::HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location.data(), &len, nullptr)) return false;
+    location.resize(len / sizeof(wchar_t));
+    if (!location.empty() && location[0] == L'/') {
+        target.object = FromW(location.c_str());
+        return true;
+    }
+    wchar_t host[256] = {}, path[2048] = {};
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = 256;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = 2048;
+    if (!::InternetCrackUrlW(location.c_str(), 0, 0, &parts)) return false;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+    target.host = FromW(host);
+    target.port = parts.nPort;
+    target.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    target.object = FromW(path);
+    return true;
 }
 
 }  // namespace
@@ -44,33 +87,48 @@ bool LoginToServer(const WideString& host) {
     SetDword(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, 30000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_BACKOFF, 1000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_RETRIES, 1);
+    // Windows ends an unanswered request after 30 s by default; Wine would wait forever.
+    SetDword(session.get(), INTERNET_OPTION_SEND_TIMEOUT, 30000);
+    SetDword(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 30000);
 
-    // Children close before the session: declared after it.
-    InternetHandle connection(::InternetConnectW(session.get(), W(host), INTERNET_DEFAULT_HTTP_PORT, nullptr,
-                                                 nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) {
-        Trace(u"login: no connection");
-        return false;
-    }
-    InternetHandle request(::HttpOpenRequestW(connection.get(), L"GET", L"wt4/login", L"HTTP/1.0", nullptr,
-                                              nullptr, INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!request) return false;
-    RelaxCertificateChecks(request.get());
-    ::HttpAddRequestHeadersW(request.get(), kAcceptLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-    ::HttpAddRequestHeadersW(request.get(), kUserAgentLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-    if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
-        const DWORD code = ::GetLastError();
-        if (!IsCertificateError(code)) {
-            Trace(u"login: send failed");
+    // Redirects are followed here rather than by the HTTP layer, so that a redirect loop
+    // ends after a bounded number of hops instead of holding the window forever.
+    Target target{host, INTERNET_DEFAULT_HTTP_PORT, u"wt4/login", false};
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        InternetHandle connection(::InternetConnectW(session.get(), W(target.host), target.port, nullptr, nullptr,
+                                                     INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection) {
+            Trace(u"login: no connection");
             return false;
         }
+        DWORD flags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+        if (target.secure) flags |= INTERNET_FLAG_SECURE;
+        InternetHandle request(::HttpOpenRequestW(connection.get(), L"GET", W(target.object), L"HTTP/1.0", nullptr,
+                                                  nullptr, flags, 0));
+        if (!request) return false;
+        // Wine takes these on the request only.
+        SetDword(request.get(), INTERNET_OPTION_SEND_TIMEOUT, 30000);
+        SetDword(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 30000);
         RelaxCertificateChecks(request.get());
-        // A transport failure of this one resend is not the login's to absorb.
-        if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) throw InternetError{::GetLastError()};
+        ::HttpAddRequestHeadersW(request.get(), kAcceptLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        ::HttpAddRequestHeadersW(request.get(), kUserAgentLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
+            const DWORD code = ::GetLastError();
+            if (!IsCertificateError(code)) {
+                Trace(u"login: send failed");
+                return false;
+            }
+            RelaxCertificateChecks(request.get());
+            // A transport failure of this one resend is not the login's to absorb.
+            if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) throw InternetError{::GetLastError()};
+        }
+        const DWORD status = StatusCode(request.get());
+        if (IsRedirect(status) && NextTarget(request.get(), target)) continue;
+        Trace(status == 200 ? u"login: 200" : u"login: not 200");
+        return status == 200;
     }
-    const bool ok = StatusIs200(request.get());
-    Trace(ok ? u"login: 200" : u"login: not 200");
-    return ok;
+    Trace(u"login: too many redirects");
+    return false;
 }
 
 WideString InternetErrorText(DWORD code) {

@@ -192,7 +192,8 @@ class PrintServer:
             # Stands for the user finishing the job in the page, after a moment's work.
             delay = params.get("delay", ["0"])[0]
             self._stop.wait(min(int(delay) if delay.isdigit() else 0, 10000) / 1000.0)
-            return self._send(conn, 302, b"", ["Location: " + self.result_url()])
+            folder = "/jobs/%s/" % ("n" * int(params["longresult"][0]) if "longresult" in params else "4711")
+            return self._send(conn, 302, b"", ["Location: " + self.result_url(folder=folder)])
         doc = req.body.decode("utf-8", "replace")
         page = """<!DOCTYPE html>
 <html><head><meta charset="utf-8"><title>Print job 4711</title>

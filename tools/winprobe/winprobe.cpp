@@ -1,6 +1,7 @@
 // Test helper that stands where the host application would: starts the viewer with an
 // exact command line, finds its window by its property and drives it with messages.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -112,6 +113,20 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring verb = argv[1];
     if (verb == L"run" && argc >= 4) return Run(argv[2], argv[3]);
+    if (verb == L"mem") {
+        // Peak working set of a process, in bytes.
+        HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, wcstoul(argv[2], nullptr, 10));
+        PROCESS_MEMORY_COUNTERS pmc{};
+        pmc.cb = sizeof pmc;
+        if (!p || !GetProcessMemoryInfo(p, &pmc, sizeof pmc)) {
+            printf("no process\n");
+            return 1;
+        }
+        printf("peak %llu\nnow %llu\n", (unsigned long long)pmc.PeakWorkingSetSize,
+               (unsigned long long)pmc.WorkingSetSize);
+        CloseHandle(p);
+        return 0;
+    }
     const wchar_t* prop = argv[2];
     if (verb == L"wait") {
         HWND h = Find(prop, argc > 3 ? wcstoul(argv[3], nullptr, 10) : 10000);

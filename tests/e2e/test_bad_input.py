@@ -1,0 +1,136 @@
+"""Bad input and faults: the viewer neither crashes nor hangs, and no result is lost."""
+import os
+import shutil
+import tempfile
+import time
+
+from harness import E2ETest, PROP, quoted, session
+from test_result import ResultTest, is_delete, is_result_download
+
+
+def is_viewer(r):
+    return r.path == "/viewer" and r.method in ("GET", "POST")
+
+
+class Messages(E2ETest):
+    def test_a_thousand_navigation_requests_in_a_row(self):
+        v = self.launch_params()
+        self.assertTrue(v.wait_window())
+        code, out = v.probe("copydata", PROP, 2558, "ok", self.server.base + "/burst", 1000, timeout=300)
+        self.assertEqual(code, 0, out)
+        self.assertIn("copydata 1000/1000", out)
+        self.assertTrue(v.running())
+        self.assertEqual(v.info()["prop"], "1234")
+
+
+class Parameters(E2ETest):
+    def test_long_values_on_the_command_line_arrive_whole(self):
+        value = "v" * 300
+        key = "k" * 300
+        self.launch_params(**{key: value})
+        r = self.server.wait_for(is_viewer)
+        self.assertEqual(r.query, key + "=" + value)
+
+    def parameter_file(self, body):
+        fd, path = tempfile.mkstemp(suffix=" params.txt")
+        with os.fdopen(fd, "wb") as f:
+            f.write(body)
+        self.addCleanup(os.unlink, path)
+        return self.launch(session().windows_path(path))
+
+    def test_long_lines_and_a_ten_megabyte_parameter_file(self):
+        head = ("ServerIP=%s\nURL=%s\n" % (self.address, self.server.viewer_url)).encode()
+        self.parameter_file(head + b"long=" + b"x" * 5000 + b"\n")
+        r = self.server.wait_for(is_viewer)
+        self.assertEqual(r.query, "long=" + "x" * 5000)
+        self.server.requests.clear()
+        filler = b"".join(b"pad%d\n" % i for i in range(1400000))  # lines without '=' are ignored
+        started = time.time()
+        self.parameter_file(head + filler[: 10 * 1024 * 1024] + b"\nlast=1\n")
+        r = self.server.wait_for(is_viewer, timeout=60)
+        self.assertIsNotNone(r)
+        self.assertEqual(r.query, "last=1")
+        print("\n    10 MB parameter file: viewer request after %.1f s" % (time.time() - started))
+
+    def test_odd_window_sizes_give_a_whole_window(self):
+        for w, h in (("0", "0"), ("-50", "-20"), ("4294967297", "700"), ("x", "y")):
+            v = self.launch_params(WindowWidth=w, WindowHeight=h)
+            self.assertTrue(v.wait_window(), (w, h))
+            info = v.info()
+            self.assertEqual(info["control"], info["client"], (w, h))
+            v.close()
+            self.assertEqual(v.exit_code, 0)
+
+
+class Documents(E2ETest):
+    def test_200_megabyte_document_is_held_once(self):
+        path = os.path.join(tempfile.mkdtemp(prefix="big "), "doc.xml")
+        self.addCleanup(shutil.rmtree, os.path.dirname(path), True)
+        size = 200 * 1024 * 1024
+        with open(path, "wb") as f:
+            block = (b"<line>" + b"x" * 1000 + b"</line>\r\n") * 64
+            written = 0
+            while written < size:
+                f.write(block)
+                written += len(block)
+        v = self.launch_params(InputPath=session().windows_path(path))
+        self.assertTrue(v.wait_window())
+        _, found = v.probe("wait", PROP, 1000)
+        pid = found.split()[1]
+        r = self.server.wait_for(lambda r: r.method == "POST", timeout=120)
+        self.assertIsNotNone(r)
+        self.assertEqual(len(r.body), written - written // len(block) * 64)
+        _, mem = v.probe("mem", pid)
+        peak = int(mem.split()[1])
+        print("\n    200 MB document: peak working set %.0f MB" % (peak / 2**20))
+        # The program holds one copy; the browser control under Wine makes its own two.
+        self.assertLess(peak, 4 * written, "the document is not copied over and over")
+
+
+class Server(E2ETest):
+    def test_redirect_loop_and_reset_still_open_the_viewer(self):
+        for mode in ("loop", "reset"):
+            self.server.login = mode
+            self.server.requests.clear()
+            v = self.launch_params()
+            self.assertIsNotNone(self.server.wait_for(is_viewer, timeout=40), mode)
+            v.close()
+
+    def test_login_never_answered_ends_by_the_timeout(self):
+        self.server.login = "silent"
+        started = time.time()
+        self.launch_params()
+        r = self.server.wait_for(is_viewer, timeout=100)
+        self.assertIsNotNone(r, "the login wait must end")
+        print("\n    unanswered login: viewer request after %.1f s" % (r.time - started))
+
+
+class Results(ResultTest):
+    def test_result_url_over_1023_characters_is_not_fetched(self):
+        v = self.finish(longresult="1100")
+        self.assertEqual(v.wait_exit(60), 0)
+        self.assertIn("result: download command refused", v.trace())
+        self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
+
+    def test_output_path_in_a_missing_folder_or_on_a_folder_keeps_the_result(self):
+        missing = os.path.join(self.out_dir, "no such folder", "r.xml")
+        v = self.finish(OutputPath=session().windows_path(missing))
+        self.assertEqual(v.wait_exit(60), 0)
+        self.assertEqual(self.server.matching(is_delete), [])
+        # A read-only file cannot be staged here (root writes it anyway); a folder in the
+        # file's place refuses the write the same way.
+        folder = os.path.join(self.out_dir, "a folder.xml")
+        os.mkdir(folder)
+        v = self.finish(OutputPath=session().windows_path(folder))
+        self.assertEqual(v.wait_exit(60), 0)
+        self.assertEqual(self.server.matching(is_delete), [])
+        self.assertEqual(os.listdir(folder), [])
+
+    def test_failed_delete_keeps_the_downloaded_file(self):
+        self.server.delete = "500"
+        v = self.finish()
+        self.assertEqual(v.wait_exit(60), 0)
+        self.assertIsNotNone(self.server.wait_for(is_delete, 1))
+        with open(self.output, "rb") as f:
+            self.assertEqual(f.read(), self.server.document)
+        self.assertIsNotNone(self.server.wait_for(is_result_download, 1))
