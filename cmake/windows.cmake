@@ -53,3 +53,8 @@ add_custom_target(package_zip
   WORKING_DIRECTORY ${TESSEL_BIN}
   DEPENDS tessel
   COMMENT "dist/tessel-${PROJECT_VERSION}-win64.zip")
+
+# Benchmark floor: the cost of a bare windowed program on this platform.
+add_executable(floor WIN32 tools/bench/floor.cpp)
+target_link_libraries(floor PRIVATE ws2_32 user32)
+target_link_options(floor PRIVATE -municode)

@@ -48,6 +48,7 @@ void CTesselDlg::OnDownloadComplete() {
     }
     Trace(u"run: " + Latin1ToWide(*download));
     const auto downloaded = RunAndWait(*download);
+    Trace(u"download exit: " + Latin1ToWide(downloaded ? std::to_string(*downloaded) : "not started"));
     // The delete removes the server's only copy: only after a download that worked.
     if (!downloaded || *downloaded != 0 || !IsFile(std::string(CutAtNul(output)))) {
         Trace(u"result: download failed, nothing deleted");
@@ -57,7 +58,8 @@ void CTesselDlg::OnDownloadComplete() {
         FormatDeleteCommand(tool, m_params.Lookup(std::string(keys::kURL)), ResultFileName(location));
     if (remove) {
         Trace(u"run: " + Latin1ToWide(*remove));
-        RunAndWait(*remove);
+        const auto removed = RunAndWait(*remove);
+        Trace(u"delete exit: " + Latin1ToWide(removed ? std::to_string(*removed) : "not started"));
     }
     EndDialog(0);
 }

@@ -84,7 +84,8 @@ class WineSession:
     def _env_for(self, debugstr):
         env = dict(self.env)
         if debugstr:
-            env["WINEDEBUG"] = "-all,warn+seh"  # where OutputDebugString goes in this Wine
+            # Where OutputDebugString goes in this Wine; "timestamps" adds the tick count.
+            env["WINEDEBUG"] = "-all,warn+seh" + (",+timestamp" if debugstr == "timestamps" else "")
         return env
 
     def wine(self, *args, debugstr=False, timeout=120):

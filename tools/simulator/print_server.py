@@ -33,6 +33,7 @@ class Request:
             name, _, value = line.partition(":")
             self.headers.append((name.strip(), value.strip()))
         self.body = body
+        self.answered = None
         url = urllib.parse.urlsplit(self.target)
         self.path = url.path
         self.query = url.query
@@ -137,6 +138,7 @@ class PrintServer:
             if self.on_request:
                 self.on_request(req)
             self._answer(conn, req)
+            req.answered = time.time()
         except OSError:
             pass
         finally:
