@@ -113,7 +113,10 @@ class Viewer:
     def close(self):
         if self.running():
             self.probe("close", PROP)
-            if self.wait_exit(15) is None:
+            if self.wait_exit(30) is None:
+                # The Windows process outlives its Linux launcher: end both, so no window
+                # of this run is taken for the next run's.
+                self.wine.wine("taskkill", "/f", "/im", "tessel.exe")
                 self.proc.kill()
         try:
             os.unlink(self.tail_file)
@@ -150,6 +153,12 @@ class E2ETest(unittest.TestCase):
         p = {"ServerIP": self.address, "URL": self.server.viewer_url}
         p.update(extra)
         return {k: v for k, v in p.items() if v is not None}
+
+    def ready(self, v):
+        """The window is up and the viewer page was asked for: later navigations are not
+        overtaken by the start sequence's own."""
+        self.assertTrue(v.wait_window())
+        self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/viewer" and r.method != "DELETE"))
 
     def launch_params(self, **extra):
         return self.launch(quoted(**self.params(**extra)))

@@ -66,7 +66,7 @@ class WholeRoad(ResultTest):
 
     def test_doubled_slashes_give_the_same_file_name(self):
         v = self.launch_params(OutputPath=session().windows_path(self.output))
-        self.assertTrue(v.wait_window())
+        self.ready(v)
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/jobs//4711//result.xml")
         self.assertEqual(v.wait_exit(60), 0)
         delete = self.server.wait_for(is_delete, 1)
@@ -83,7 +83,7 @@ class NoTransfer(ResultTest):
 
     def test_capital_xml_is_not_a_result(self):
         v = self.launch_params(OutputPath=session().windows_path(self.output))
-        self.assertTrue(v.wait_window())
+        self.ready(v)
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/jobs/4711/result.XML")
         self.assertIsNotNone(self.server.wait_for(lambda r: r.path.endswith(".XML")))
         time.sleep(1.5)
@@ -122,7 +122,7 @@ class Injection(ResultTest):
     def test_location_cannot_add_curl_arguments(self):
         evil = os.path.join(self.out_dir, "evil.txt")
         v = self.launch_params(OutputPath=session().windows_path(self.output))
-        self.assertTrue(v.wait_window())
+        self.ready(v)
         url = '%s/jobs/x" -o "%s" "y/result.xml' % (self.server.base, session().windows_path(evil))
         v.probe("copydata", PROP, 2558, "ok", url)
         self.assertEqual(v.wait_exit(60), 0)

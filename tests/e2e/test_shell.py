@@ -99,7 +99,7 @@ class CopyData(E2ETest):
 
     def test_malformed_payloads_do_not_crash(self):
         v = self.launch_params()
-        self.assertTrue(v.wait_window())
+        self.ready(v)
         for mode in ("null", "noterm"):
             code, out = v.probe("copydata", PROP, 2558, mode, "")
             self.assertEqual(code, 0, out)
@@ -108,7 +108,7 @@ class CopyData(E2ETest):
 
     def test_full_length_url_is_navigated_whole(self):
         v = self.launch_params()
-        self.assertTrue(v.wait_window())
+        self.ready(v)
         url = self.server.base + "/long?"
         url += "q" * (1023 - len(url))
         self.assertEqual(v.probe("copydata", PROP, 2558, "ok", url)[0], 0)
@@ -120,7 +120,7 @@ class CopyData(E2ETest):
 class ExitWords(E2ETest):
     def test_reboot_word_ends_and_lowercase_does_not(self):
         v = self.launch_params()
-        self.assertTrue(v.wait_window())
+        self.ready(v)
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/x?rebootandexit=1")
         self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/x"))
         self.assertTrue(v.running())
