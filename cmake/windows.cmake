@@ -56,5 +56,5 @@ add_custom_target(package_zip
 
 # Benchmark floor: the cost of a bare windowed program on this platform.
 add_executable(floor WIN32 tools/bench/floor.cpp)
-target_link_libraries(floor PRIVATE ws2_32 user32)
+target_link_libraries(floor PRIVATE ws2_32 user32 ole32 uuid)
 target_link_options(floor PRIVATE -municode)

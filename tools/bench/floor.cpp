@@ -3,6 +3,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+#include <exdisp.h>
+#include <ole2.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,16 +21,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR cmd, int) {
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     // The command line is "HOST PORT".
-    char host[64] = {};
-    int port = 80;
-    swscanf(cmd, L"%63S %d", host, &port);
+    std::string host;
+    const wchar_t* p = cmd;
+    while (*p && *p != L' ') host.push_back(static_cast<char>(*p++));
+    const int port = *p ? _wtoi(p + 1) : 80;
+    // "HOST PORT browser": also create the web-browser control first, the platform cost
+    // that any program hosting it pays before its first request.
+    IUnknown* browser = nullptr;
+    if (wcsstr(cmd, L"browser")) {
+        OleInitialize(nullptr);
+        CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                         reinterpret_cast<void**>(&browser));
+    }
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<u_short>(port));
-    inet_pton(AF_INET, host, &addr.sin_addr);
+    inet_pton(AF_INET, host.c_str(), &addr.sin_addr);
     if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
         const char req[] = "GET /floor HTTP/1.0\r\n\r\n";
         send(s, req, sizeof req - 1, 0);
@@ -37,6 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR cmd, int) {
     }
     closesocket(s);
     WSACleanup();
+    if (browser) browser->Release();
     DestroyWindow(hwnd);
     return 0;
 }
