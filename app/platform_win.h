@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "events/process_win.h"
 #include "params/parameter_map.h"
 #include "winui/win_types.h"
 
@@ -36,10 +37,6 @@ WideString InternetErrorText(DWORD code);
 
 // REG_SZ value on the native view, cut at its first NUL; empty on any failure.
 WideString ReadRegistryString(HKEY root, const WideString& keyPath, const WideString& valueName);
-
-// Starts a command line without a window, inheriting handles, and waits without limit.
-// The exit code, or empty when the process could not be started.
-std::optional<DWORD> RunAndWait(std::string commandLine);
 
 // The title of an HTML document; empty optional when it is not one.
 std::optional<WideString> DocumentTitle(IDispatch* document);

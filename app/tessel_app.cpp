@@ -11,7 +11,8 @@ namespace tessel {
 class CTesselApp : public Application {
 public:
     BOOL InitInstance() override;
-    bool m_dialogCreated = false;
+    // The dialog's end value, or 1 when the window could not be created.
+    int m_exitCode = 0;
 };
 
 BOOL CTesselApp::InitInstance() {
@@ -25,7 +26,8 @@ BOOL CTesselApp::InitInstance() {
         CTesselDlg dlg;
         m_pMainWnd = &dlg;
         dlg.m_strCommandLine = FromW(m_lpCmdLine);
-        m_dialogCreated = dlg.DoModal() != -1;
+        const INT_PTR result = dlg.DoModal();
+        m_exitCode = dlg.StartRefused() ? -1 : result == -1 ? 1 : static_cast<int>(result);
         m_pMainWnd = nullptr;
     }
     Trace(u"exit");
@@ -44,6 +46,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     static tessel::WideString tail(tessel::CommandLineTail(tessel::FromW(::GetCommandLineW())));
     app->m_lpCmdLine = tessel::W(tail);
     app->InitInstance();
-    // A window that could not be made (no display, no browser control) is a failed start.
-    return tessel::theApp.m_dialogCreated ? 0 : 1;
+    app->ExitInstance();  // OLE ends only now, after the dialog and its control are gone
+    // 1: no window could be made (no display, no browser control); 2: a result document
+    // was reached but not delivered; 0 otherwise.
+    return tessel::theApp.m_exitCode;
 }

@@ -18,6 +18,8 @@ add_library(tessel_win STATIC
   viewer/login_win.cpp
   viewer/start_sequence_win.cpp
   events/registry_win.cpp
+  events/process_win.cpp
+  events/result_delivery_win.cpp
   events/page_events_win.cpp)
 target_link_libraries(tessel_win PUBLIC tessel_logic ole32 oleaut32 uuid wininet comctl32 user32 gdi32 advapi32)
 
@@ -40,8 +42,10 @@ if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   add_executable(win_tests
     tests/win/win_platform_test.cpp
-    tests/win/win_dialog_test.cpp)
-  target_link_libraries(win_tests PRIVATE tessel_win gtest_main)
+    tests/win/win_dialog_test.cpp
+    tests/win/win_host_test.cpp
+    tests/win/win_tests.rc)
+  target_link_libraries(win_tests PRIVATE tessel_win gtest_main shell32)
 endif()
 
 # The Windows package: the executable and its start page, nothing else needed.

@@ -108,23 +108,25 @@ class Server(E2ETest):
 class Results(ResultTest):
     def test_result_url_over_1023_characters_is_not_fetched(self):
         v = self.finish(longresult="1100")
-        self.assertEqual(v.wait_exit(60), 0)
+        self.assertEqual(v.wait_exit(60), 2)
         self.assertIn("result: download command refused", v.trace())
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
     def test_output_path_in_a_missing_folder_or_on_a_folder_keeps_the_result(self):
         missing = os.path.join(self.out_dir, "no such folder", "r.xml")
         v = self.finish(OutputPath=session().windows_path(missing))
-        self.assertEqual(v.wait_exit(60), 0)
+        self.assertEqual(v.wait_exit(60), 2)
         self.assertEqual(self.server.matching(is_delete), [])
         # A read-only file cannot be staged here (root writes it anyway); a folder in the
         # file's place refuses the write the same way.
         folder = os.path.join(self.out_dir, "a folder.xml")
         os.mkdir(folder)
         v = self.finish(OutputPath=session().windows_path(folder))
-        self.assertEqual(v.wait_exit(60), 0)
+        self.assertEqual(v.wait_exit(60), 2)
+        self.assertIn("result: could not move into place, nothing deleted", v.trace())
         self.assertEqual(self.server.matching(is_delete), [])
         self.assertEqual(os.listdir(folder), [])
+        self.assertEqual([n for n in os.listdir(self.out_dir) if n.startswith("~tessel")], [])
 
     def test_failed_delete_keeps_the_downloaded_file(self):
         self.server.delete = "500"

@@ -1,31 +1,48 @@
-// Transfer-tool command lines: within their buffer, and never more arguments than the format.
+// Transfer-tool command lines, read back by Windows' rules: the tool path whole, exactly
+// the format's arguments, the working paths intact, whatever the location holds.
 #include <string_view>
 
 #include "events/page_events.h"
+#include "events/transfer_commands.h"
 #include "fuzz_support.h"
+#include "tests/support/windows_argv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    if (size < 1) return 0;
+    static const char16_t* const kTools[] = {u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe",
+                                             u"C:\\Tools\\curl.exe", u"\\curl.exe", u"C:\\a  b\t c\\curl.exe"};
+    static const char* const kToolsNarrow[] = {"C:\\Program Files\\Common Files\\Quorvex\\curl.exe",
+                                               "C:\\Tools\\curl.exe", "\\curl.exe", "C:\\a  b\t c\\curl.exe"};
+    const unsigned which = data[0] % 4;
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const size_t cut = bytes.find('\n');
     const std::string output(bytes.substr(0, cut));
     const std::string_view rest = cut == std::string_view::npos ? std::string_view() : bytes.substr(cut + 1);
-    const tessel::WideString location =
-        fuzz::Units(reinterpret_cast<const uint8_t*>(rest.data()), rest.size());
-    const tessel::WideString tool = u"C:\\Tools\\curl.exe";
+    const tessel::WideString location = fuzz::Units(reinterpret_cast<const uint8_t*>(rest.data()), rest.size());
+    const tessel::WideString tool = kTools[which];
+    const std::string head = tessel::SiblingPath(output, "1-0", ".head");
+    const std::string part = tessel::SiblingPath(output, "1-0", ".part");
 
-    if (const auto line = tessel::FormatDownloadCommand(tool, output, location)) {
+    if (const auto line = tessel::FormatDownloadCommand(tool, head, part, location)) {
         FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
-        const auto args = fuzz::SplitCommandLine(*line);
-        FUZZ_CHECK(args.size() == 4);
-        FUZZ_CHECK(args[1] == "-fko");
-        FUZZ_CHECK(args[2] == std::string(tessel::CutAtNul(output)));
+        const auto args = winargv::Split(*line);
+        FUZZ_CHECK(args.size() == 17);
+        FUZZ_CHECK(args[0] == kToolsNarrow[which]);
+        FUZZ_CHECK(args[1] == "-g");
+        FUZZ_CHECK(args[12] == "-D" && args[13] == head);
+        FUZZ_CHECK(args[14] == "-o" && args[15] == part);
+        FUZZ_CHECK(args[16].find_first_of(" \t\"") == std::string::npos);
     }
     const tessel::WideString name = tessel::ResultFileName(location);
     if (const auto line = tessel::FormatDeleteCommand(tool, "http://h/viewer", name)) {
         FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
-        const auto args = fuzz::SplitCommandLine(*line);
-        FUZZ_CHECK(args.size() == 4);
-        FUZZ_CHECK(args[3].rfind("http://h/viewer?file=", 0) == 0);
+        const auto args = winargv::Split(*line);
+        FUZZ_CHECK(args.size() == 12);
+        FUZZ_CHECK(args[0] == kToolsNarrow[which]);
+        FUZZ_CHECK(args[9] == "-X" && args[10] == "DELETE");
+        FUZZ_CHECK(args[11].rfind("http://h/viewer?file=", 0) == 0);
+        // One query parameter: nothing of the name can start another or a fragment.
+        FUZZ_CHECK(args[11].find_first_of("&#+", 21) == std::string::npos);
     }
     return 0;
 }

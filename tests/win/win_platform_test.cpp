@@ -4,7 +4,13 @@
 #include <cstdio>
 #include <fstream>
 
+#include <memory>
+#include <vector>
+
 #include "app/platform_win.h"
+#include "events/transfer_commands.h"
+
+#include <shellapi.h>
 
 using namespace tessel;
 
@@ -107,6 +113,10 @@ TEST(PostDataWin, TextModeBytesAndHeaderLine) {
     EXPECT_EQ(p.Bytes(), std::string("<a>\n\0b\r\n</a>\n", 13));
     ASSERT_EQ(V_VT(p.headers.get()), VT_BSTR);
     EXPECT_STREQ(V_BSTR(p.headers.get()), L"Content-Type: text/xml\r\n");
+    // Shrunk to the converted count: an array that may change size (a vector array is
+    // fixed-size on Windows, and shrinking it there fails).
+    SAFEARRAY* sa = V_ARRAY(p.post.get());
+    EXPECT_EQ(sa->fFeatures & (FADF_FIXEDSIZE | 0x2000 /* FADF_CREATEVECTOR */), 0);
     PostData z(WriteTemp("tessel ctrlz.xml", "abc\x1a" "def"));
     EXPECT_EQ(z.Bytes(), "abc");
     PostData e(WriteTemp("tessel empty.xml", ""));
@@ -135,6 +145,9 @@ TEST_F(RegistryTest, PlainStringsOnly) {
     Set(L"expand", REG_EXPAND_SZ, folder, sizeof folder);
     const DWORD number = 7;
     Set(L"dword", REG_DWORD, &number, sizeof number);
+    // An odd byte count: every byte is read, none written past the buffer.
+    Set(L"odd", REG_SZ, L"abcd", 7);
+    EXPECT_EQ(Read(L"odd"), u"abcd");
     EXPECT_EQ(Read(L"sz"), u"C:\\Program Files\\Common");
     EXPECT_EQ(Read(L"noterm"), u"C:\\Program Files\\Common");
     EXPECT_EQ(Read(L"embedded"), u"C:\\a");
@@ -158,4 +171,35 @@ TEST(RunAndWait, ExitCodeOrNothing) {
     EXPECT_EQ(RunAndWait("cmd.exe /c exit 3"), std::optional<DWORD>(3));
     EXPECT_FALSE(RunAndWait("C:\\no\\such\\tool.exe -k"));
     EXPECT_FALSE(RunAndWait(""));
+}
+
+namespace {
+// The platform's own reading of a command line, as the started program would see it.
+std::vector<std::wstring> PlatformArgv(const std::string& line) {
+    const std::wstring wide(line.begin(), line.end());  // the lines are ASCII here
+    int argc = 0;
+    std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(wide.c_str(), &argc), &LocalFree);
+    std::vector<std::wstring> out;
+    for (int i = 0; argv && i < argc; ++i) out.emplace_back(argv.get()[i]);
+    return out;
+}
+}  // namespace
+
+TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
+    const WideString tool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
+    const auto download = FormatDownloadCommand(tool, "C:\\My Out\\~tessel-1-0.head", "C:\\My Out\\~tessel-1-0.part",
+                                                 u"http://h/a b\"/{x,y}[1-3].xml");
+    ASSERT_TRUE(download);
+    const auto args = PlatformArgv(*download);
+    ASSERT_EQ(args.size(), 17u);
+    EXPECT_EQ(args[0], L"C:\\Program Files\\Common Files\\Quorvex\\curl.exe");
+    EXPECT_EQ(args[13], L"C:\\My Out\\~tessel-1-0.head");
+    EXPECT_EQ(args[15], L"C:\\My Out\\~tessel-1-0.part");
+    EXPECT_EQ(args[16], L"http://h/a%20b%22/{x,y}[1-3].xml");
+    const auto remove = FormatDeleteCommand(tool, "http://h/viewer", u"a&b c.xml");
+    ASSERT_TRUE(remove);
+    const auto del = PlatformArgv(*remove);
+    ASSERT_EQ(del.size(), 12u);
+    EXPECT_EQ(del[0], L"C:\\Program Files\\Common Files\\Quorvex\\curl.exe");
+    EXPECT_EQ(del[11], L"http://h/viewer?file=a%26b%20c.xml");
 }

@@ -58,7 +58,9 @@ class Request:
 
 class PrintServer:
     """login: 200 (with a session cookie), any other status, "redirect", "loop",
-    "silent" (accepts, never answers) or "reset". result: "ok", "500" or "close".
+    "silent" (accepts, never answers) or "reset". result: "ok", "500" or "close" for every
+    client; "cut" (half the document, then the connection ends), "stall" (half, then
+    silence) or "redirect" (302 to the login) for the transfer tool only.
     delete: "ok" or "500"."""
 
     def __init__(self, host="127.0.0.1", login_port=80, viewer_port=0, login="200", result="ok",
@@ -164,13 +166,33 @@ class PrintServer:
         if req.path == "/viewer":
             return self._answer_viewer(conn, req)
         if req.path.startswith("/jobs/"):
-            if self.result == "500":
-                return self._send(conn, 500, b"<html><body>server error</body></html>")
-            if self.result == "close":
-                conn.shutdown(socket.SHUT_RDWR)
-                return None
-            return self._send(conn, 200, self.document, ["Content-Type: text/xml"])
+            return self._answer_result(conn, req)
         return self._send(conn, 404, b"not found")
+
+    def _answer_result(self, conn, req):
+        # cut, stall and redirect meet only the transfer tool: the browser, with its session
+        # cookie, gets the document, so its location still ends in the result's name.
+        mode = self.result if req.from_curl or self.result in ("500", "close") else "ok"
+        if mode == "cut":
+            head = "HTTP/1.1 200 OK\r\nContent-Length: %d\r\nContent-Type: text/xml\r\n\r\n" % len(self.document)
+            conn.sendall(head.encode("latin-1") + self.document[:len(self.document) // 2])
+            conn.shutdown(socket.SHUT_RDWR)
+            return None
+        if mode == "stall":
+            head = "HTTP/1.1 200 OK\r\nContent-Length: %d\r\nContent-Type: text/xml\r\n\r\n" % len(self.document)
+            conn.sendall(head.encode("latin-1") + self.document[:len(self.document) // 2])
+            self._stop.wait(300)  # goes quiet until the simulator stops
+            return None
+        if mode == "redirect":
+            # As a server sends a client without the page's session to its login page.
+            return self._send(conn, 302, b"<html><body>please log in</body></html>",
+                              ["Location: /wt4/login", "Content-Type: text/html"])
+        if mode == "500":
+            return self._send(conn, 500, b"<html><body>server error</body></html>")
+        if mode == "close":
+            conn.shutdown(socket.SHUT_RDWR)
+            return None
+        return self._send(conn, 200, self.document, ["Content-Type: text/xml"])
 
     def _answer_login(self, conn, req):
         mode = self.login

@@ -1,0 +1,165 @@
+#include "events/transfer_commands.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr char16_t kHex[] = u"0123456789ABCDEF";
+
+void AppendEncoded(WideString& out, char16_t u) {
+    out += u'%';
+    out += kHex[(u >> 4) & 0xF];
+    out += kHex[u & 0xF];
+}
+
+// "%S": the wide piece narrowed unit for unit; a unit above U+00FF fails the whole line.
+bool AppendWide(std::string& line, WideView piece) {
+    for (char16_t u : CutAtNul(piece)) {
+        if (u > 0xFF) return false;
+        line.push_back(static_cast<char>(static_cast<unsigned char>(u)));
+    }
+    return true;
+}
+
+bool AppendQuoted(std::string& line, std::string_view path) {
+    if (!IsQuotablePath(path)) return false;
+    line += '"';
+    line += path;
+    line += '"';
+    return true;
+}
+
+// The tool path in quotes: Windows' first-argument rule then reads it whole.
+bool AppendTool(std::string& line, WideView toolPath) {
+    toolPath = CutAtNul(toolPath);
+    if (toolPath.empty() || toolPath.find(u'"') != WideView::npos) return false;
+    line += '"';
+    if (!AppendWide(line, toolPath)) return false;
+    line += '"';
+    return true;
+}
+
+std::string Bounds() {
+    return " --connect-timeout " + std::to_string(kConnectTimeoutSeconds) + " --speed-limit 1 --speed-time " +
+           std::to_string(kStallSeconds);
+}
+
+std::optional<std::string> Fitting(std::string line) {
+    if (line.size() > kCommandLineChars) return std::nullopt;
+    return line;
+}
+
+}  // namespace
+
+WideString EscapeCommandLineUrl(WideView text) {
+    WideString out;
+    out.reserve(text.size());
+    for (char16_t u : text) {
+        if (u <= 0x20 || u == u'"' || u == 0x7F)
+            AppendEncoded(out, u);
+        else
+            out += u;
+    }
+    return out;
+}
+
+WideString EncodeQueryValue(WideView name) {
+    WideString out;
+    out.reserve(name.size());
+    for (char16_t u : name) {
+        if (u == u'&' || u == u'#' || u == u'+')
+            AppendEncoded(out, u);
+        else
+            out += u;
+    }
+    return out;
+}
+
+bool IsQuotablePath(std::string_view path) {
+    return !path.empty() && path.find('"') == std::string_view::npos && path.find('\0') == std::string_view::npos &&
+           path.back() != '\\' && path.back() != '/';
+}
+
+std::string_view FolderOf(std::string_view path) {
+    const std::size_t end = path.find_last_of("\\/:");
+    return end == std::string_view::npos ? std::string_view() : path.substr(0, end + 1);
+}
+
+std::string SiblingPath(std::string_view outputPath, std::string_view unique, std::string_view extension) {
+    std::string path(FolderOf(outputPath));
+    path += "~tessel-";
+    path += unique;
+    path += extension;
+    return path;
+}
+
+std::optional<std::string> FormatDownloadCommand(WideView toolPath, std::string_view headPath,
+                                                 std::string_view partPath, WideView locationUrl) {
+    locationUrl = CutAtNul(locationUrl);
+    if (locationUrl.size() > kWidePieceUnits) return std::nullopt;
+    const WideString url = EscapeCommandLineUrl(locationUrl);
+    if (url.size() > kWidePieceUnits) return std::nullopt;
+    std::string line;
+    if (!AppendTool(line, toolPath)) return std::nullopt;
+    line += " -g -f -k --proto =http,https" + Bounds() + " -D ";
+    if (!AppendQuoted(line, headPath)) return std::nullopt;
+    line += " -o ";
+    if (!AppendQuoted(line, partPath)) return std::nullopt;
+    line += " \"";
+    if (!AppendWide(line, url)) return std::nullopt;
+    // Backslashes before the closing quote would escape it; doubled, they stay themselves.
+    const std::size_t last = line.find_last_not_of('\\');
+    line.append(line.size() - last - 1, '\\');
+    line += '"';
+    return Fitting(std::move(line));
+}
+
+std::optional<std::string> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase,
+                                               WideView fileName) {
+    fileName = CutAtNul(fileName);
+    if (fileName.size() > kWidePieceUnits) return std::nullopt;
+    const WideString name = EscapeCommandLineUrl(EncodeQueryValue(fileName));
+    if (name.size() > kWidePieceUnits) return std::nullopt;
+    std::string line;
+    if (!AppendTool(line, toolPath)) return std::nullopt;
+    line += " -g -k" + Bounds() + " -X DELETE ";
+    line += CutAtNul(viewerBase);
+    line += "?file=";
+    if (!AppendWide(line, name)) return std::nullopt;
+    return Fitting(std::move(line));
+}
+
+std::optional<int> FinalStatus(std::string_view dump) {
+    std::optional<int> status;
+    std::size_t pos = 0;
+    while (pos < dump.size()) {
+        std::size_t end = dump.find('\n', pos);
+        if (end == std::string_view::npos) end = dump.size();
+        const std::string_view line = dump.substr(pos, end - pos);
+        pos = end + 1;
+        if (line.substr(0, 5) != "HTTP/") continue;
+        const std::size_t blank = line.find(' ');
+        if (blank == std::string_view::npos || line.size() < blank + 4) {
+            status.reset();
+            continue;
+        }
+        int code = 0;
+        bool digits = true;
+        for (char c : line.substr(blank + 1, 3)) {
+            digits = digits && c >= '0' && c <= '9';
+            code = code * 10 + (c - '0');
+        }
+        const bool ends = line.size() == blank + 4 || line[blank + 4] == ' ' || line[blank + 4] == '\r';
+        if (digits && ends)
+            status = code;
+        else
+            status.reset();
+    }
+    return status;
+}
+
+bool IsDeliveredDocument(unsigned long toolExit, std::string_view headerDump) {
+    return toolExit == 0 && FinalStatus(headerDump) == 200;
+}
+
+}  // namespace tessel

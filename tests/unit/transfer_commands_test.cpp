@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "events/transfer_commands.h"
+#include "tests/support/windows_argv.h"
+
+using namespace tessel;
+
+namespace {
+const WideString kTool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
+const std::string kToolNarrow = "C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
+}  // namespace
+
+TEST(TransferCommands, DownloadLineAsWindowsReadsIt) {
+    const auto line = FormatDownloadCommand(kTool, "C:\\My Out\\~tessel-7-0.head", "C:\\My Out\\~tessel-7-0.part",
+                                            u"http://h:8080/jobs/{a,b}/[1-9].xml");
+    ASSERT_TRUE(line);
+    EXPECT_EQ(*line,
+              "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -g -f -k --proto =http,https "
+              "--connect-timeout 30 --speed-limit 1 --speed-time 60 -D \"C:\\My Out\\~tessel-7-0.head\" "
+              "-o \"C:\\My Out\\~tessel-7-0.part\" \"http://h:8080/jobs/{a,b}/[1-9].xml\"");
+    const std::vector<std::string> expected = {kToolNarrow, "-g", "-f", "-k", "--proto", "=http,https",
+                                               "--connect-timeout", "30", "--speed-limit", "1", "--speed-time",
+                                               "60", "-D", "C:\\My Out\\~tessel-7-0.head", "-o",
+                                               "C:\\My Out\\~tessel-7-0.part", "http://h:8080/jobs/{a,b}/[1-9].xml"};
+    EXPECT_EQ(winargv::Split(*line), expected);
+}
+
+TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
+    const auto line = FormatDeleteCommand(kTool, "http://h:8080/viewer", u"a&b#c+d%26e f\".xml");
+    ASSERT_TRUE(line);
+    EXPECT_EQ(*line,
+              "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -g -k --connect-timeout 30 "
+              "--speed-limit 1 --speed-time 60 -X DELETE "
+              "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
+    const auto args = winargv::Split(*line);
+    ASSERT_EQ(args.size(), 12u);
+    EXPECT_EQ(args[0], kToolNarrow);
+    EXPECT_EQ(args[11], "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
+    // An unquoted tool path in a folder with blanks is what Windows would split.
+    EXPECT_EQ(winargv::Split(kToolNarrow + " -k")[0], "C:\\Program");
+}
+
+TEST(TransferCommands, LocationCannotAddArguments) {
+    const auto line = FormatDownloadCommand(u"c.exe", "h", "p", u"http://h/a\" -o \"C:\\evil\tx\x7f.xml");
+    ASSERT_TRUE(line);
+    const auto args = winargv::Split(*line);
+    ASSERT_EQ(args.size(), 17u);
+    EXPECT_EQ(args[16], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
+    // Backslashes at the end would escape the closing quote and run into the next piece.
+    const auto slashes = FormatDownloadCommand(u"c.exe", "h", "p", u"http://h/a\\\\");
+    ASSERT_TRUE(slashes);
+    const auto read = winargv::Split(*slashes);
+    ASSERT_EQ(read.size(), 17u);
+    EXPECT_EQ(read[16], "http://h/a\\\\");
+}
+
+TEST(TransferCommands, RefusedPieces) {
+    const WideString url = u"http://h/r.xml";
+    EXPECT_FALSE(FormatDownloadCommand(u"C:\\\u65e5\\curl.exe", "h", "p", url));
+    EXPECT_FALSE(FormatDownloadCommand(u"C:\\a\"b\\curl.exe", "h", "p", url));
+    EXPECT_FALSE(FormatDownloadCommand(u"", "h", "p", url));
+    EXPECT_FALSE(FormatDownloadCommand(u"c", "C:\\out\\", "p", url));  // would escape its quote
+    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "a\"b", url));
+    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "p", u"http://h/\u65e5.xml"));
+    EXPECT_FALSE(FormatDeleteCommand(u"c", "b", u"\u65e5.xml"));
+    // Location and file name each fit 1,023 units, counted before and after encoding.
+    const WideString longest = u"http://h/" + WideString(1023 - 13, u'a') + u".xml";
+    EXPECT_TRUE(FormatDownloadCommand(u"c", "h", "p", longest));
+    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "p", u"a" + longest));
+    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "p", u"http://h/" + WideString(340, u' ') + u".xml"));
+    EXPECT_TRUE(FormatDeleteCommand(u"c", "b", WideString(1023, u'n')));
+    EXPECT_FALSE(FormatDeleteCommand(u"c", "b", WideString(1024, u'n')));
+    EXPECT_FALSE(FormatDeleteCommand(u"c", "b", WideString(400, u'&')));
+    // The whole line stays within what CreateProcess takes.
+    EXPECT_FALSE(FormatDeleteCommand(u"c", std::string(33000, 'b'), u"r.xml"));
+}
+
+TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
+    EXPECT_EQ(SiblingPath("C:\\My Out\\job result.xml", "12-0", ".part"), "C:\\My Out\\~tessel-12-0.part");
+    EXPECT_EQ(SiblingPath("Z:/tmp/r.xml", "1-2", ".head"), "Z:/tmp/~tessel-1-2.head");
+    EXPECT_EQ(SiblingPath("r.xml", "1-0", ".part"), "~tessel-1-0.part");
+    EXPECT_EQ(SiblingPath("C:r.xml", "1-0", ".part"), "C:~tessel-1-0.part");
+    EXPECT_TRUE(IsQuotablePath("C:\\My Out\\r.xml"));
+    EXPECT_FALSE(IsQuotablePath("C:\\My Out\\"));
+    EXPECT_FALSE(IsQuotablePath("C:/out/"));
+    EXPECT_FALSE(IsQuotablePath(""));
+    EXPECT_FALSE(IsQuotablePath("a\"b"));
+}
+
+TEST(TransferCommands, OnlyAWhole200IsTheDocument) {
+    const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
+    EXPECT_EQ(FinalStatus(ok), 200);
+    EXPECT_TRUE(IsDeliveredDocument(0, ok));
+    EXPECT_FALSE(IsDeliveredDocument(18, ok));  // cut mid-document
+    EXPECT_FALSE(IsDeliveredDocument(28, ok));  // stalled
+    const std::string redirect = "HTTP/1.1 302 Found\r\nLocation: /login\r\n\r\n";
+    EXPECT_EQ(FinalStatus(redirect), 302);
+    EXPECT_FALSE(IsDeliveredDocument(0, redirect));
+    EXPECT_EQ(FinalStatus("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\n"), 200);
+    EXPECT_EQ(FinalStatus("HTTP/2 200\r\n\r\n"), 200);
+    EXPECT_EQ(FinalStatus("HTTP/1.0 304 Not Modified\n\n"), 304);
+    EXPECT_FALSE(FinalStatus(""));
+    EXPECT_FALSE(FinalStatus("HTTP/1.1 2000 OK\r\n"));
+    EXPECT_FALSE(FinalStatus("HTTP/1.1 20x OK\r\n"));
+    EXPECT_FALSE(FinalStatus("HTTP/1.1\r\n"));
+    EXPECT_FALSE(IsDeliveredDocument(0, "garbage"));
+    // A trailing malformed status line does not let an earlier 200 stand.
+    EXPECT_FALSE(FinalStatus("HTTP/1.1 200 OK\r\n\r\nHTTP/1.1 xyz\r\n"));
+}
