@@ -1,7 +1,5 @@
 #include "app/tessel_dlg.h"
 
-#include <cstdlib>
-
 #include "app/platform_win.h"
 #include "app/shell_logic.h"
 #include "params/command_line.h"
@@ -21,9 +19,11 @@ void CTesselDlg::DoDataExchange() {
     SetBrowserEventTarget(control, this, kBrowserControlId);
 }
 
-void CTesselDlg::ExitMissingParameters() {
+BOOL CTesselDlg::RefuseStart() {
     Trace(u"exit -1: missing launch parameters");
-    std::exit(-1);
+    m_startRefused = true;
+    EndDialog(-1);  // the loop never runs and the window never shows
+    return FALSE;
 }
 
 BOOL CTesselDlg::OnInitDialog() {
@@ -33,11 +33,11 @@ BOOL CTesselDlg::OnInitDialog() {
     } else {
         TrimInPlace(m_strCommandLine, PlatformIsWideSpace);
         if (!ParseCommandLineParameters(m_strCommandLine, m_params, PlatformIsSpaceAbove00FF))
-            ExitMissingParameters();
+            return RefuseStart();
         Trace(u"parameters from command line");
     }
-    if (m_params.Lookup(std::string(keys::kServerIP)).empty()) ExitMissingParameters();
-    if (m_params.Lookup(std::string(keys::kURL)).empty()) ExitMissingParameters();
+    if (m_params.Lookup(std::string(keys::kServerIP)).empty()) return RefuseStart();
+    if (m_params.Lookup(std::string(keys::kURL)).empty()) return RefuseStart();
 
     HWND hwnd = GetSafeHwnd();
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));

@@ -50,8 +50,13 @@ protected:
     const MessageEntry* GetMessageMap() const override;
     const EventSinkEntry* GetEventSinkMap() const override;
 
+public:
+    // The launch parameters lacked "ServerIP" or "URL": the process ends with -1, unshown.
+    bool StartRefused() const { return m_startRefused; }
+
 private:
-    [[noreturn]] void ExitMissingParameters();
+    BOOL RefuseStart();
+    bool m_startRefused = false;
 };
 
 }  // namespace tessel

@@ -27,8 +27,10 @@ bool LoadPostData(ParameterMap& params, VARIANT& postData, VARIANT& headers) {
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart >= 0x7FFFFFFF) return true;
     const ULONG capacity = static_cast<ULONG>(size.QuadPart);
 
-    // Read straight into the array, then convert in place: the document is held once.
-    SafeArrayOwner array{::SafeArrayCreateVector(VT_UI1, 0, capacity)};
+    // Read straight into the array, then convert in place: the document is held once. A
+    // vector array is fixed-size on Windows; this one may shrink to the converted count.
+    SAFEARRAYBOUND full{capacity, 0};
+    SafeArrayOwner array{::SafeArrayCreate(VT_UI1, 1, &full)};
     if (!array.p) return false;
     unsigned char* bytes = nullptr;
     if (FAILED(::SafeArrayAccessData(array.p, reinterpret_cast<void**>(&bytes)))) return false;

@@ -91,7 +91,11 @@ public:
     STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    // The UI-active control hands itself over here; its accelerators see keys first.
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
+        active_ = object;
+        return S_OK;
+    }
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
     STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
@@ -99,10 +103,14 @@ public:
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
+    IOleInPlaceActiveObject* active() const { return active_.Get(); }
+    void Detach() { active_.Reset(); }
+
 private:
     ~BrowserSite() = default;
     std::atomic<ULONG> refs_{1};
     HWND host_;
+    ComPtr<IOleInPlaceActiveObject> active_;
 };
 
 // DWebBrowserEvents2 sink: hands every event to the dialog's sink map, nothing else.
@@ -157,36 +165,62 @@ HostState* StateOf(HWND host) {
     return reinterpret_cast<HostState*>(::GetWindowLongPtrW(host, GWLP_USERDATA));
 }
 
+HRESULT CreateWebBrowser(IOleObject** object) {
+    return ::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                              IID_IOleObject, reinterpret_cast<void**>(object));
+}
+
+ControlFactory g_factory = &CreateWebBrowser;
+
 bool Embed(HWND host, HostState& st) {
-    if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                  IID_PPV_ARGS(&st.object))))
-        return false;
+    if (FAILED(g_factory(st.object.ReleaseAndGetAddressOf())) || !st.object) return false;
     st.site.Attach(new BrowserSite(host));
     st.sink.Attach(new BrowserEventSink());
     if (FAILED(st.object->SetClientSite(st.site.Get()))) return false;
     RECT rc;
     ::GetClientRect(host, &rc);
-    if (FAILED(st.object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, st.site.Get(), 0, host, &rc)))
-        return false;
-    if (FAILED(st.object.As(&st.browser))) return false;
+    // UI activation, not only in-place: the control then takes the keyboard and hands its
+    // active object to the frame. (Wine's control UI-activates only on this first verb.)
+    if (FAILED(st.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, st.site.Get(), 0, host, &rc))) return false;
+    st.object.As(&st.browser);  // a stand-in control in tests may have none
     ComPtr<IConnectionPointContainer> cpc;
     if (SUCCEEDED(st.object.As(&cpc)) && SUCCEEDED(cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &st.events)))
         st.events->Advise(st.sink.Get(), &st.cookie);
     return true;
 }
 
+// In the order the control expects: deactivate, stop the events, take the client site
+// away, close; the references go last. OLE itself ends later, with the application.
 void Unembed(HostState& st) {
-    if (st.events && st.cookie) st.events->Unadvise(st.cookie);
-    st.events.Reset();
-    st.browser.Reset();
     if (st.object) {
         ComPtr<IOleInPlaceObject> inplace;
-        if (SUCCEEDED(st.object.As(&inplace))) inplace->InPlaceDeactivate();
-        st.object->Close(OLECLOSE_NOSAVE);
+        if (SUCCEEDED(st.object.As(&inplace))) {
+            inplace->UIDeactivate();
+            inplace->InPlaceDeactivate();
+        }
+    }
+    if (st.events && st.cookie) st.events->Unadvise(st.cookie);
+    st.events.Reset();
+    st.cookie = 0;
+    st.browser.Reset();
+    if (st.object) {
         st.object->SetClientSite(nullptr);
+        st.object->Close(OLECLOSE_NOSAVE);
         st.object.Reset();
     }
+    if (st.site) st.site->Detach();
     if (st.sink) st.sink->dialog_ = nullptr;
+}
+
+// The control's own window, where the keyboard focus belongs.
+HWND ControlWindow(const HostState& st) {
+    HWND window = nullptr;
+    if (IOleInPlaceActiveObject* active = st.site ? st.site->active() : nullptr) active->GetWindow(&window);
+    if (!window && st.object) {
+        ComPtr<IOleInPlaceObject> inplace;
+        if (SUCCEEDED(st.object.As(&inplace))) inplace->GetWindow(&window);
+    }
+    return window;
 }
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -205,6 +239,18 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 RECT rc{0, 0, LOWORD(lParam), HIWORD(lParam)};
                 inplace->SetObjectRects(&rc, &rc);
             }
+        }
+        return 0;
+    case WM_SETFOCUS:
+        // Focus given to the container (the dialog's first control) goes on into the control.
+        if (HostState* st = StateOf(hwnd); st && st->object) {
+            if (!st->site->active()) {
+                RECT rc;
+                ::GetClientRect(hwnd, &rc);
+                st->object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, st->site.Get(), 0, hwnd, &rc);
+            }
+            HWND control = ControlWindow(*st);
+            if (control && control != hwnd && ::GetFocus() == hwnd) ::SetFocus(control);
         }
         return 0;
     case WM_DESTROY:
@@ -237,6 +283,20 @@ ComPtr<IWebBrowser2> BrowserOfHost(HWND host) {
     HostState* st = host && ::IsWindow(host) ? StateOf(host) : nullptr;
     return st ? st->browser : nullptr;
 }
+
+bool TranslateControlAccelerators(HWND dialog, MSG& msg) {
+    for (HWND host = ::FindWindowExW(dialog, nullptr, kBrowserHostClass, nullptr); host;
+         host = ::FindWindowExW(dialog, host, kBrowserHostClass, nullptr)) {
+        HostState* st = StateOf(host);
+        IOleInPlaceActiveObject* active = st && st->site ? st->site->active() : nullptr;
+        if (!active) continue;
+        ComPtr<IOleInPlaceActiveObject> hold(active);  // the call may deactivate it
+        if (hold->TranslateAccelerator(&msg) == S_OK) return true;
+    }
+    return false;
+}
+
+void SetControlFactory(ControlFactory factory) { g_factory = factory ? factory : &CreateWebBrowser; }
 
 void SetBrowserEventTarget(HWND host, ModalDialog* dialog, UINT controlId) {
     if (HostState* st = host ? StateOf(host) : nullptr; st && st->sink) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <exdisp.h>
+#include <ole2.h>
 
 #include "winui/win_types.h"
 
@@ -20,5 +21,13 @@ ComPtr<IWebBrowser2> BrowserOfHost(HWND host);
 
 // Routes the control's events to a dialog's event-sink map under the given control id.
 void SetBrowserEventTarget(HWND host, ModalDialog* dialog, UINT controlId);
+
+// Offers a keyboard message to the UI-active control of each browser host in a dialog (the
+// object the control handed to its frame). True when a control consumed it.
+bool TranslateControlAccelerators(HWND dialog, MSG& msg);
+
+// Makes the object a host embeds; the web-browser control unless a test sets a stand-in.
+using ControlFactory = HRESULT (*)(IOleObject** object);
+void SetControlFactory(ControlFactory factory);
 
 }  // namespace tessel

@@ -2,6 +2,9 @@
 
 #include <ole2.h>
 
+#include <cstring>
+#include <vector>
+
 #include "winui/browser_host.h"
 
 namespace tessel {
@@ -12,8 +15,13 @@ Application* g_app = nullptr;
 
 Application::Application() { g_app = this; }
 Application::~Application() {
-    if (oleStarted_) ::OleUninitialize();
+    ExitInstance();
     g_app = nullptr;
+}
+
+void Application::ExitInstance() {
+    if (oleStarted_) ::OleUninitialize();
+    oleStarted_ = false;
 }
 Application* Application::Current() { return g_app; }
 
@@ -31,15 +39,84 @@ HWND MainWindowHandle() {
 ModalDialog::ModalDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 ModalDialog::~ModalDialog() = default;
 
+namespace {
+
+// The dialog template as a copy without WS_VISIBLE: the window is shown after its
+// initialisation, as a modal dialog box is, so a dialog that ends there never shows.
+std::vector<BYTE> LoadTemplate(HINSTANCE inst, UINT id, bool& visible) {
+    std::vector<BYTE> copy;
+    HRSRC res = ::FindResourceW(inst, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    HGLOBAL data = res ? ::LoadResource(inst, res) : nullptr;
+    const BYTE* bytes = data ? static_cast<const BYTE*>(::LockResource(data)) : nullptr;
+    const DWORD size = res ? ::SizeofResource(inst, res) : 0;
+    if (!bytes || size < sizeof(DLGTEMPLATE)) return copy;
+    copy.assign(bytes, bytes + size);
+    // An extended template starts with version 1 and signature 0xFFFF; its style sits
+    // after the help id and extended style.
+    WORD head[2];
+    std::memcpy(head, copy.data(), sizeof head);
+    const std::size_t offset = (head[0] == 1 && head[1] == 0xFFFF) ? 12 : 0;
+    if (copy.size() < offset + sizeof(DWORD)) return {};
+    DWORD style;
+    std::memcpy(&style, copy.data() + offset, sizeof style);
+    visible = (style & WS_VISIBLE) != 0;
+    style &= ~static_cast<DWORD>(WS_VISIBLE);
+    std::memcpy(copy.data() + offset, &style, sizeof style);
+    return copy;
+}
+
+}  // namespace
+
 INT_PTR ModalDialog::DoModal() {
     HINSTANCE inst = Application::Current() ? Application::Current()->m_hInstance
                                             : ::GetModuleHandleW(nullptr);
-    return ::DialogBoxParamW(inst, MAKEINTRESOURCEW(templateId_), parent_, &DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+    if (!inst) inst = ::GetModuleHandleW(nullptr);
+    bool visible = false;
+    const std::vector<BYTE> dialogTemplate = LoadTemplate(inst, templateId_, visible);
+    if (dialogTemplate.empty()) return -1;
+    ending_ = false;
+    result_ = 0;
+    HWND hwnd = ::CreateDialogIndirectParamW(inst, reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
+                                             parent_, &DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd) return -1;
+    const bool parentWasEnabled = parent_ && !::EnableWindow(parent_, FALSE);
+    if (!ending_ && visible && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    RunModalLoop();
+    if (parentWasEnabled) ::EnableWindow(parent_, TRUE);
+    // The controls go with the window, while OLE is still up.
+    ::DestroyWindow(hwnd);
+    return result_;
+}
+
+void ModalDialog::RunModalLoop() {
+    MSG msg;
+    while (!ending_) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));  // for whoever runs the outer loop
+            break;
+        }
+        if (PreTranslateMessage(msg)) continue;
+        if (hwnd_ && ::IsDialogMessageW(hwnd_, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+bool ModalDialog::PreTranslateMessage(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !hwnd_) return false;
+    if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
+    return TranslateControlAccelerators(hwnd_, msg);
 }
 
 void ModalDialog::EndDialog(INT_PTR result) {
-    if (hwnd_) ::EndDialog(hwnd_, result);
+    // The first end stands: a close that arrives while the loop winds down must not turn
+    // an undelivered result's status into a normal one.
+    if (!hwnd_ || ending_) return;
+    ending_ = true;
+    result_ = result;
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop
 }
 
 BOOL ModalDialog::OnInitDialog() {

@@ -21,6 +21,9 @@ public:
     HINSTANCE m_hInstance = nullptr;
     static Application* Current();
 
+    // Framework shut-down, after the last dialog and its controls are gone: OLE ends here.
+    void ExitInstance();
+
 protected:
     // Framework start-up: OLE for the embedded controls on this thread.
     void InitFramework();
@@ -52,10 +55,14 @@ public:
     ModalDialog(const ModalDialog&) = delete;
     ModalDialog& operator=(const ModalDialog&) = delete;
 
-    // Runs the dialog; the value given to EndDialog, or -1 if it could not be created.
+    // Runs the dialog in a loop of its own, so that each key reaches the UI-active control
+    // before the dialog manager; the value given to EndDialog, or -1 if it could not be
+    // created. The window shows only after OnInitDialog, and not at all when that ends it.
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
     HWND GetSafeHwnd() const { return hwnd_; }
+    // EndDialog was called: the modal loop ends at its next turn.
+    bool IsEnding() const { return ending_; }
     // Binds the object to a window made elsewhere, so handlers can be driven without a
     // modal loop (Windows unit tests).
     void AttachWindow(HWND hwnd) { hwnd_ = hwnd; }
@@ -70,14 +77,20 @@ protected:
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     virtual const MessageEntry* GetMessageMap() const { return nullptr; }
     virtual const EventSinkEntry* GetEventSinkMap() const { return nullptr; }
+    // A keyboard message's first stop: the UI-active control's accelerators. True when
+    // the control consumed it, so the dialog manager never sees it.
+    virtual bool PreTranslateMessage(MSG& msg);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void RunModalLoop();
 
     UINT templateId_;
     HWND parent_;
     HWND hwnd_ = nullptr;
+    bool ending_ = false;
+    INT_PTR result_ = 0;
 };
 
 }  // namespace tessel

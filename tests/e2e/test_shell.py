@@ -144,6 +144,19 @@ class Messages(E2ETest):
         self.assertTrue(v.running())
         self.assertNotIn("close", v.trace())
 
+    def test_focus_is_inside_the_control_and_keys_do_not_end_it(self):
+        v = self.launch_params()
+        self.ready(v)
+        _, out = v.probe("focus", PROP)
+        self.assertIn("focus inside", out, "the keyboard focus belongs in the control, not on %s" % out)
+        for vk in (0x09, 0x0D, 0x1B):
+            self.assertIn("posted focus", v.probe("key", PROP, vk)[1])
+        # The thread's posted messages are taken in order: the close is handled only after
+        # the keys, and only if none of them ended the dialog.
+        v.probe("close", PROP)
+        self.assertEqual(v.wait_exit(30), 0)
+        self.assertIn("close", v.trace())
+
     def test_wm_close_and_sc_close_end_it(self):
         v = self.launch_params()
         self.assertTrue(v.wait_window())

@@ -61,6 +61,12 @@ HWND Find(const wchar_t* prop, DWORD timeoutMs) {
     }
 }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 int Run(const wchar_t* exe, const wchar_t* tailFile) {
     std::wstring cmd = L"\"" + std::wstring(exe) + L"\"";
     std::wstring tail = ReadUtf8File(tailFile);
@@ -108,7 +114,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: winprobe run EXE TAILFILE | wait PROP MS | info PROP | gone PROP MS |\n"
                         "  copydata PROP SIZE ok|null|noterm URL [COUNT] | syscommand PROP ID |\n"
-                        "  close PROP | key PROP VK | show PROP SW\n");
+                        "  close PROP | key PROP VK | show PROP SW | focus PROP\n");
         return 2;
     }
     const std::wstring verb = argv[1];
@@ -184,11 +190,29 @@ int wmain(int argc, wchar_t** argv) {
         printf("posted\n");
         return 0;
     }
+    if (verb == L"focus") {
+        // Where the window's thread holds the keyboard focus: the dialog, the control's
+        // container (our window of the control's class), inside it, or elsewhere.
+        HWND focus = FocusOf(hwnd);
+        HWND container = GetDlgItem(hwnd, 1001);
+        wchar_t cls[128] = {};
+        if (focus) GetClassNameW(focus, cls, 128);
+        const char* where = !focus                                      ? "none"
+                            : focus == hwnd                             ? "dialog"
+                            : focus == container                        ? "container"
+                            : container && IsChild(container, focus)    ? "inside"
+                                                                        : "elsewhere";
+        printf("focus %s\nclass %s\n", where, Utf8(cls).c_str());
+        return 0;
+    }
     if (verb == L"key" && argc >= 4) {
+        // Keys go where the user's would: to the focus window of the viewer's thread.
         const WPARAM vk = wcstoul(argv[3], nullptr, 0);
-        PostMessageW(hwnd, WM_KEYDOWN, vk, 1);
-        PostMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
-        printf("posted\n");
+        HWND focus = FocusOf(hwnd);
+        HWND target = focus ? focus : hwnd;
+        PostMessageW(target, WM_KEYDOWN, vk, 1);
+        PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+        printf("posted %s\n", target == hwnd ? "dialog" : "focus");
         return 0;
     }
     if (verb == L"show" && argc >= 4) {

@@ -1,0 +1,290 @@
+// The control container driven with a stand-in control: keys reach the UI-active control
+// before the dialog manager, the focus goes into the control, teardown runs in order.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <exdisp.h>
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+#include "winui/browser_host.h"
+#include "winui/modal_dialog.h"
+
+using namespace tessel;
+
+namespace {
+
+std::vector<std::string> g_log;
+HWND g_controlWindow = nullptr;
+
+LRESULT CALLBACK StubWindowProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_GETDLGCODE) return 0;
+    return DefWindowProcW(h, m, w, l);
+}
+
+class StubEvents final : public IConnectionPoint {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        *out = (riid == IID_IUnknown || riid == IID_IConnectionPoint) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetConnectionInterface(IID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
+    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
+        sink_ = sink;
+        *cookie = 42;
+        return S_OK;
+    }
+    STDMETHODIMP Unadvise(DWORD cookie) override {
+        g_log.push_back(cookie == 42 ? "unadvise" : "unadvise?");
+        sink_ = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+    IUnknown* sink_ = nullptr;
+};
+
+// Just enough of an ActiveX control: in-place and UI activation through the site, the
+// active object handed to the frame, accelerators answered as the test says.
+class StubControl final : public IOleObject, public IOleInPlaceObject, public IOleInPlaceActiveObject,
+                          public IConnectionPointContainer {
+public:
+    bool consumeKeys = false;
+    LONG refs = 1;
+    StubEvents events;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (riid == IID_IUnknown || riid == IID_IOleObject)
+            *out = static_cast<IOleObject*>(this);
+        else if (riid == IID_IOleInPlaceObject || riid == IID_IOleWindow)
+            *out = static_cast<IOleInPlaceObject*>(this);
+        else if (riid == IID_IOleInPlaceActiveObject)
+            *out = static_cast<IOleInPlaceActiveObject*>(this);
+        else if (riid == IID_IConnectionPointContainer)
+            *out = static_cast<IConnectionPointContainer*>(this);
+        else
+            return *out = nullptr, E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+
+    // IOleObject
+    STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+        if (!site) g_log.push_back("site released");
+        site_ = site;
+        return S_OK;
+    }
+    STDMETHODIMP GetClientSite(IOleClientSite**) override { return E_NOTIMPL; }
+    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP Close(DWORD) override {
+        g_log.push_back("close");
+        return S_OK;
+    }
+    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+    STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rc) override {
+        g_log.push_back("verb " + std::to_string(verb));
+        if (verb != OLEIVERB_UIACTIVATE || uiActive_) return S_OK;
+        if (!window_)
+            window_ = g_controlWindow = CreateWindowW(L"TesselStubControl", L"", WS_CHILD | WS_VISIBLE, rc->left,
+                                                      rc->top, rc->right - rc->left, rc->bottom - rc->top, parent,
+                                                      nullptr, GetModuleHandleW(nullptr), nullptr);
+        IOleInPlaceSite* inplace = nullptr;
+        if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inplace)))) return E_FAIL;
+        inplace->OnInPlaceActivate();
+        inplace->OnUIActivate();
+        IOleInPlaceFrame* frame = nullptr;
+        IOleInPlaceUIWindow* doc = nullptr;
+        RECT pos, clip;
+        OLEINPLACEFRAMEINFO info{};
+        info.cb = sizeof info;
+        inplace->GetWindowContext(&frame, &doc, &pos, &clip, &info);
+        if (frame) {
+            frame->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"stub");
+            frame_ = frame;
+        }
+        if (doc) doc->Release();
+        inplace->Release();
+        uiActive_ = true;
+        SetFocus(window_);
+        return S_OK;
+    }
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+    STDMETHODIMP Update() override { return S_OK; }
+    STDMETHODIMP IsUpToDate() override { return S_OK; }
+    STDMETHODIMP GetUserClassID(CLSID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMiscStatus(DWORD, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+    // IOleWindow, for both the in-place object and the active object
+    STDMETHODIMP GetWindow(HWND* h) override {
+        *h = window_;
+        return window_ ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceObject
+    STDMETHODIMP InPlaceDeactivate() override {
+        g_log.push_back("deactivate");
+        if (window_) DestroyWindow(window_);
+        window_ = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP UIDeactivate() override {
+        g_log.push_back("ui deactivate");
+        if (frame_) {
+            frame_->SetActiveObject(nullptr, nullptr);
+            frame_->Release();
+            frame_ = nullptr;
+        }
+        uiActive_ = false;
+        return S_OK;
+    }
+    STDMETHODIMP SetObjectRects(LPCRECT, LPCRECT) override { return S_OK; }
+    STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+
+    // IOleInPlaceActiveObject
+    STDMETHODIMP TranslateAccelerator(LPMSG msg) override {
+        if (msg->message == WM_KEYDOWN) g_log.push_back("accelerator " + std::to_string(msg->wParam));
+        return consumeKeys ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+    // IConnectionPointContainer
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
+        *out = riid == DIID_DWebBrowserEvents2 ? &events : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+
+    bool HoldsSite() const { return site_ != nullptr; }
+
+private:
+    IOleClientSite* site_ = nullptr;  // not held: the log shows when it is taken away
+    IOleInPlaceFrame* frame_ = nullptr;
+    HWND window_ = nullptr;
+    bool uiActive_ = false;
+};
+
+StubControl* g_stub = nullptr;
+
+HRESULT MakeStub(IOleObject** out) {
+    g_stub->AddRef();
+    *out = g_stub;
+    return S_OK;
+}
+
+constexpr UINT kSendKeys = WM_APP + 1;
+constexpr UINT kFinish = WM_APP + 2;
+
+// A dialog like the program's: Enter and Escape are noted, never end it.
+class KeyDialog : public ModalDialog {
+public:
+    KeyDialog() : ModalDialog(200) {}
+    HWND focusAtStart = nullptr;
+
+protected:
+    BOOL OnInitDialog() override {
+        ModalDialog::OnInitDialog();
+        PostMessageW(GetSafeHwnd(), kSendKeys, 0, 0);
+        return TRUE;
+    }
+    void OnOK() override { g_log.push_back("dialog ok"); }
+    void OnCancel() override { g_log.push_back("dialog cancel"); }
+    const MessageEntry* GetMessageMap() const override {
+        static const MessageEntry map[] = {
+            {kSendKeys,
+             [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
+                 auto& self = static_cast<KeyDialog&>(d);
+                 self.focusAtStart = GetFocus();
+                 for (WPARAM key : {WPARAM(VK_TAB), WPARAM(VK_RETURN), WPARAM(VK_ESCAPE), WPARAM('C')})
+                     PostMessageW(self.focusAtStart ? self.focusAtStart : d.GetSafeHwnd(), WM_KEYDOWN, key, 1);
+                 PostMessageW(d.GetSafeHwnd(), kFinish, 0, 0);
+                 return true;
+             }},
+            {kFinish,
+             [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
+                 g_log.push_back("finish");
+                 d.EndDialog(7);
+                 return true;
+             }},
+            {0, nullptr},
+        };
+        return map;
+    }
+};
+
+class ControlHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = StubWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TesselStubControl";
+        RegisterClassW(&wc);
+        RegisterBrowserHostClass(GetModuleHandleW(nullptr));
+        g_log.clear();
+        g_controlWindow = nullptr;
+        g_stub = &stub;
+        SetControlFactory(&MakeStub);
+    }
+    void TearDown() override {
+        SetControlFactory(nullptr);
+        g_stub = nullptr;
+        OleUninitialize();
+    }
+    // The log from the first key to the end of the run, activation left out.
+    std::vector<std::string> KeysAndTeardown() const {
+        std::vector<std::string> out;
+        for (const auto& entry : g_log)
+            if (entry.rfind("verb", 0) != 0) out.push_back(entry);
+        return out;
+    }
+    StubControl stub;
+};
+
+}  // namespace
+
+TEST_F(ControlHost, ConsumedKeysNeverReachTheDialogManager) {
+    stub.consumeKeys = true;
+    KeyDialog dlg;
+    EXPECT_EQ(dlg.DoModal(), 7);
+    EXPECT_EQ(dlg.focusAtStart, g_controlWindow) << "the focus is inside the control at start";
+    const std::vector<std::string> expected = {"accelerator 9",  "accelerator 13", "accelerator 27",
+                                               "accelerator 67", "finish",         "ui deactivate",
+                                               "deactivate",     "unadvise",       "site released",
+                                               "close"};
+    EXPECT_EQ(KeysAndTeardown(), expected);
+    EXPECT_EQ(stub.refs, 1) << "every reference the host took is released";
+    EXPECT_EQ(stub.events.sink_, nullptr);
+}
+
+TEST_F(ControlHost, DeclinedKeysGoToTheDialogManagerAfterTheControl) {
+    stub.consumeKeys = false;
+    KeyDialog dlg;
+    EXPECT_EQ(dlg.DoModal(), 7) << "Enter and Escape do not end it";
+    const std::vector<std::string> expected = {"accelerator 9",  "accelerator 13", "dialog ok",
+                                               "accelerator 27", "dialog cancel",  "accelerator 67",
+                                               "finish",         "ui deactivate",  "deactivate",
+                                               "unadvise",       "site released",  "close"};
+    EXPECT_EQ(KeysAndTeardown(), expected);
+    EXPECT_EQ(g_log.front(), "verb -4") << "UI activation is the control's first verb";
+}
