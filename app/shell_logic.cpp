@@ -61,18 +61,4 @@ std::optional<WideString> DecodeNavigationRequest(const void* data, std::size_t 
     return std::nullopt;
 }
 
-std::string EncodeNavigationRequest(WideView leadingText, WideView url) {
-    std::string payload(kNavigationRequestSize, '\0');
-    auto put = [&payload](std::size_t offset, std::size_t units, WideView text) {
-        const std::size_t n = std::min(text.size(), units - 1);
-        for (std::size_t i = 0; i < n; ++i) {
-            payload[offset + 2 * i] = static_cast<char>(text[i] & 0xFF);
-            payload[offset + 2 * i + 1] = static_cast<char>(text[i] >> 8);
-        }
-    };
-    put(0, kNavigationUrlOffset / 2, leadingText);
-    put(kNavigationUrlOffset, kNavigationUrlUnits, url);
-    return payload;
-}
-
 }  // namespace tessel

@@ -40,7 +40,5 @@ inline constexpr std::size_t kNavigationUrlUnits = 1024;
 // The URL field up to its terminator; empty for a wrong size, a null pointer or a URL
 // field without a terminator inside its 1,024 units (malformed: ignored).
 std::optional<WideString> DecodeNavigationRequest(const void* data, std::size_t size);
-// The payload a sender builds; the URL is cut to fit the field with its terminator.
-std::string EncodeNavigationRequest(WideView leadingText, WideView url);
 
 }  // namespace tessel

@@ -16,7 +16,8 @@ from winenv import CACHE, WineSession  # noqa: E402
 
 BIN = os.path.join(ROOT, "build", "win", "bin")
 OUT = os.path.join(ROOT, "build", "demo")
-HOST = "127.0.0.1"
+# An address of its own per run, so a demo never meets another run on port 80.
+HOST = "127.0.%d.1" % (1 + os.getpid() % 250)
 
 
 def main():

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every fuzz target for SECONDS each (default 30) under ASan and UBSan, starting from
-# the seeds in tests/fuzz/corpus. Prints executions and crashes per target and ends with
-# "N passed, N failed" (a target passes when it found nothing). TARGETS picks some.
+# Runs every fuzz target over its seeds in tests/fuzz/corpus, then for SECONDS more (default
+# 30), under ASan and UBSan. Prints executions and crashes per target and ends with
+# "N passed, N failed" (a target passes when it found nothing). TARGETS picks some; with
+# REPORTS set, each target also leaves a JUnit report in that folder.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
@@ -22,6 +23,11 @@ for t in ${TARGETS:-command_line parameter_file viewer_url copydata curl_command
   crashes=$([ $rc -eq 0 ] && echo 0 || echo 1)
   printf '%-16s %12s %8s\n' "$t" "${execs:-?}" "$crashes"
   if [ $rc -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); grep -m5 -E 'ERROR|property failed|runtime error' "$log"; fi
+  if [ -n "${REPORTS:-}" ]; then
+    verdict=()
+    [ $rc -ne 0 ] && verdict=(--failure "$(grep -m1 -E 'ERROR|property failed|runtime error' "$log" || echo "exit $rc")")
+    python3 tools/junit.py case "$REPORTS/fuzz-$t.xml" fuzz "$t" --seconds "$seconds" "${verdict[@]}"
+  fi
 done
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]

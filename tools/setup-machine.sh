@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a fresh Debian machine; quick when all is there.
 set -euo pipefail
-packages=(cmake make g++ googletest libgtest-dev python3 g++-mingw-w64-x86-64-posix
+# clang with its sanitizer and fuzzer runtime for the fuzz targets; Google Benchmark for the
+# benchmark; Debian's pytest (run with /usr/bin/python3) for the end-to-end tests.
+packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev python3 python3-pytest python3-pytest-timeout
+          clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix
           wine64 wine libwine fonts-wine xvfb xauth imagemagick
-          dpkg-dev xz-utils ca-certificates zip)
+          dpkg-dev xz-utils ca-certificates zip git)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 runs=${1:-20}
 bad=0
 for i in $(seq 1 "$runs"); do
-  if python3 tests/e2e/run.py >build/soak-$i.log 2>&1; then r=ok; else r=FAILED; bad=$((bad + 1)); fi
+  if /usr/bin/python3 -m pytest -c tests/e2e/pytest.ini tests/e2e -q >build/soak-$i.log 2>&1; then r=ok; else r=FAILED; bad=$((bad + 1)); fi
   echo "run $i: $r ($(grep -E '^[0-9]+ passed' build/soak-$i.log | tail -1))"
 done
 echo "$((runs - bad)) passed, $bad failed"

@@ -1,8 +1,10 @@
 """End-to-end harness: one Wine session per test run, the shipped viewer started as a host
 application would start it, the print-server simulator on its own loopback address."""
+import atexit
 import codecs
 import itertools
 import os
+import signal
 import sys
 import tempfile
 import time
@@ -23,7 +25,9 @@ PROP = "tessel"  # the executable's base name
 INSTALL_KEY = r"HKLM\SOFTWARE\Quorvex\Vanta Deskhub"
 
 _session = None
-# Each test gets its own loopback address, so port 80 is never shared or in TIME_WAIT.
+# Each test gets its own loopback address, so port 80 is never shared or in TIME_WAIT; the
+# second byte is this run's own, so two runs on one machine never meet.
+_run_net = 20 + os.getpid() % 200
 _addresses = itertools.count(20)
 
 
@@ -31,6 +35,9 @@ def session():
     global _session
     if _session is None:
         _session = WineSession()
+        # Xvfb, wineserver and the prefix go also when the run is interrupted.
+        atexit.register(close_session)
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     return _session
 
 
@@ -42,7 +49,7 @@ def close_session():
 
 
 def new_address():
-    return "127.0.%d.%d" % divmod(next(_addresses), 250)
+    return "127.%d.%d.%d" % ((_run_net,) + divmod(next(_addresses), 250))
 
 
 class Viewer:
@@ -58,9 +65,28 @@ class Viewer:
         self.proc = self.wine.start(os.path.join(BIN, "winprobe.exe"), "run", self.wine.windows_path(exe),
                                     self.wine.windows_path(self.tail_file), debugstr=True)
         self.exit_code = None
+        self._pid = None
+
+    @property
+    def pid(self):
+        """The viewer's Windows process id, as its launcher reports it once it started."""
+        deadline = time.time() + 30
+        while self._pid is None and time.time() < deadline:
+            for line in self.proc.stdout.decode("latin-1").splitlines():
+                if line.startswith("pid "):
+                    self._pid = int(line.split()[1])
+            if self._pid is None:
+                if self.proc.proc.poll() is not None and time.time() > deadline - 25:
+                    break
+                time.sleep(0.05)
+        return self._pid
 
     def probe(self, *args, timeout=60):
-        r = self.wine.wine(os.path.join(BIN, "winprobe.exe"), *[str(a) for a in args], timeout=timeout)
+        """winprobe against this viewer's own window: PROP stands for "this process"."""
+        args = [str(a) for a in args]
+        if len(args) > 1 and args[1] == PROP:
+            args[1] = "pid:%s" % self.pid
+        r = self.wine.wine(os.path.join(BIN, "winprobe.exe"), *args, timeout=timeout)
         return r.returncode, r.stdout.decode("utf-8", "replace").replace("\r", "")
 
     def wait_window(self, timeout_ms=20000):
@@ -68,7 +94,7 @@ class Viewer:
         return code == 0
 
     def info(self):
-        _, out = self.probe("info", PROP)
+        _, out = self.probe("info", PROP, PROP)
         result = {}
         for line in out.splitlines():
             key, _, value = line.partition(" ")
@@ -116,7 +142,8 @@ class Viewer:
             if self.wait_exit(30) is None:
                 # The Windows process outlives its Linux launcher: end both, so no window
                 # of this run is taken for the next run's.
-                self.wine.wine("taskkill", "/f", "/im", "tessel.exe")
+                if self.pid:
+                    self.wine.wine("taskkill", "/f", "/pid", str(self.pid))
                 self.proc.kill()
         try:
             os.unlink(self.tail_file)

@@ -83,8 +83,11 @@ class Documents(E2ETest):
         _, mem = v.probe("mem", pid)
         peak = int(mem.split()[1])
         print("\n    200 MB document: peak working set %.0f MB" % (peak / 2**20))
-        # The program holds one copy; the browser control under Wine makes its own two.
-        self.assertLess(peak, 4 * written, "the document is not copied over and over")
+        # Guards the program's own share: it reads the document straight into the post-data
+        # array (one copy, D); Wine's control then makes two copies while sending (2D); the
+        # program alone is about 31 MB. Measured: 3.0 D + 30 MB. One more copy of ours would
+        # reach 4 D, so the bound sits halfway: 3.5 D plus 64 MB for the program itself.
+        self.assertLess(peak, 3.5 * written + 64 * 2**20, "the program holds the document once")
 
 
 class Server(E2ETest):
@@ -93,7 +96,12 @@ class Server(E2ETest):
             self.server.login = mode
             self.server.requests.clear()
             v = self.launch_params()
-            self.assertIsNotNone(self.server.wait_for(is_viewer, timeout=40), mode)
+            viewer = self.server.wait_for(is_viewer, timeout=40)
+            self.assertIsNotNone(viewer, mode)
+            logins = self.server.matching(lambda r: r.path == "/wt4/login")
+            # A loop is followed for the first request and ten hops, then given up.
+            self.assertEqual(len(logins), 11 if mode == "loop" else 1, mode)
+            self.assertLess(logins[-1].time, viewer.time)
             v.close()
 
     def test_login_never_answered_ends_by_the_timeout(self):

@@ -3,7 +3,6 @@
 import os
 import shutil
 import tempfile
-import time
 
 from harness import CURL, INSTALL_KEY, E2ETest, PROP, session
 
@@ -176,8 +175,11 @@ class NoTransfer(ResultTest):
         v = self.launch_params(OutputPath=session().windows_path(self.output))
         self.ready(v)
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/jobs/4711/result.XML")
-        self.assertIsNotNone(self.server.wait_for(lambda r: r.path.endswith(".XML")))
-        time.sleep(1.5)
+        self.assertIsNotNone(v.wait_trace("download complete: %s/jobs/4711/result.XML" % self.server.base))
+        # Events are handled in turn: once the next page's download is complete, the
+        # handler of the capital one has long returned.
+        v.probe("copydata", PROP, 2558, "ok", self.server.viewer_url + "?after=1")
+        self.assertIsNotNone(v.wait_trace("download complete: %s?after=1" % self.server.viewer_url))
         self.assertTrue(v.running())
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
@@ -238,16 +240,8 @@ class FailedDownload(ResultTest):
         self.assertLess(held, STALL_BOUND)
         print("\n    stalled transfer held the window %.1f s" % held)
 
-
-class Injection(ResultTest):
-    def test_location_cannot_add_curl_arguments(self):
-        evil = os.path.join(self.out_dir, "evil.txt")
-        v = self.launch_params(OutputPath=session().windows_path(self.output))
-        self.ready(v)
-        url = '%s/jobs/x" -o "%s" "y/result.xml' % (self.server.base, session().windows_path(evil))
-        v.probe("copydata", PROP, 2558, "ok", url)
-        self.assertEqual(v.wait_exit(60), 0)
-        self.assertFalse(os.path.exists(evil))
-        for r in self.server.matching(lambda r: r.from_curl):
-            self.assertNotIn(" ", r.target)
-            self.assertNotIn('"', r.target)
+# A location crafted to add curl arguments cannot be staged end to end: the browser control
+# percent-encodes blanks and quotes before the program reads the location. The program's own
+# escaping is proved by TransferCommands.LocationCannotAddArguments (native), by the
+# curl_command fuzz target (every line read back by Windows' rules) and by
+# TransferCommandsWin.PlatformReadsTheToolPathWhole (CommandLineToArgvW).

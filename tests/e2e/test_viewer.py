@@ -61,7 +61,11 @@ class LoginAnswers(E2ETest):
 
     def test_any_status_leads_to_the_viewer(self):
         for status in ("401", "404", "500", "redirect"):
-            self.run_with(status)
+            viewer = self.run_with(status)
+            hops = [r.path for r in self.server.matching(lambda r: r.path.startswith("/wt4/"))]
+            # A redirect is followed by the login itself: one hop to its target.
+            self.assertEqual(hops, ["/wt4/login", "/wt4/login/final"] if status == "redirect" else ["/wt4/login"])
+            self.assertLess(self.server.matching(lambda r: r.path.startswith("/wt4/"))[-1].time, viewer.time)
             self.server.requests.clear()
 
     def test_refused_login_connection_leads_to_the_viewer_promptly(self):

@@ -56,10 +56,24 @@ TEST(WindowSize, LeadingDecimalNumberRules) {
     EXPECT_EQ(ChooseWindowSize(m).height, 786);
 }
 
-TEST(NavigationRequest, RoundTripAndExactSize) {
-    std::string p = EncodeNavigationRequest(u"anything", u"http://127.0.0.1/x");
-    ASSERT_EQ(p.size(), 2558u);
-    EXPECT_EQ(DecodeNavigationRequest(p.data(), p.size()), WideString(u"http://127.0.0.1/x"));
+namespace {
+// A host's payload, written here by hand: free text in bytes 0-509, then the URL as UTF-16LE
+// with its NUL from byte 510.
+std::string Payload(const std::u16string& url, char lead = 'L') {
+    std::string p(2558, '\0');
+    std::fill(p.begin(), p.begin() + 510, lead);
+    for (std::size_t i = 0; i < url.size(); ++i) {
+        p[510 + 2 * i] = static_cast<char>(url[i] & 0xFF);
+        p[511 + 2 * i] = static_cast<char>(url[i] >> 8);
+    }
+    return p;
+}
+}  // namespace
+
+TEST(NavigationRequest, LittleEndianUrlAtByte510ExactSizeOnly) {
+    std::string p = Payload(u"http://127.0.0.1/x\u00e9\u65e5");
+    EXPECT_EQ(DecodeNavigationRequest(p.data(), p.size()), WideString(u"http://127.0.0.1/x\u00e9\u65e5"));
+    EXPECT_EQ(static_cast<unsigned char>(p[510]), 'h');  // low byte first
     EXPECT_FALSE(DecodeNavigationRequest(p.data(), 2557));
     EXPECT_FALSE(DecodeNavigationRequest(p.data(), 2559));
     EXPECT_FALSE(DecodeNavigationRequest(nullptr, 2558));
@@ -67,12 +81,11 @@ TEST(NavigationRequest, RoundTripAndExactSize) {
 
 TEST(NavigationRequest, FullLengthUrlAndMissingTerminator) {
     const WideString url1023(1023, u'a');
-    std::string p = EncodeNavigationRequest(u"", url1023);
+    std::string p = Payload(url1023);
     EXPECT_EQ(DecodeNavigationRequest(p.data(), p.size()), url1023);
     std::string bad(2558, 'x');  // no terminator in either field
     EXPECT_FALSE(DecodeNavigationRequest(bad.data(), bad.size()));
     // The leading field is never read: garbage there still decodes the URL.
-    std::string lead = EncodeNavigationRequest(u"", u"u");
-    std::fill(lead.begin(), lead.begin() + 510, '\xFF');
+    std::string lead = Payload(u"u", '\xFF');
     EXPECT_EQ(DecodeNavigationRequest(lead.data(), lead.size()), WideString(u"u"));
 }

@@ -5,10 +5,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/shell_logic.h"
 
 namespace {
 
@@ -35,27 +35,33 @@ std::string Utf8(const std::wstring& w) {
     return out;
 }
 
+// A viewer is picked by its process ("pid:N", so parallel viewers never mix) or, as a host
+// would, by the window property named after the executable.
 struct Search {
     const wchar_t* prop;
+    DWORD pid;
     HWND found;
 };
 
-BOOL CALLBACK FindByProp(HWND hwnd, LPARAM lp) {
+BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
     wchar_t cls[64] = {};
     GetClassNameW(hwnd, cls, 64);
-    if (wcscmp(cls, L"#32770") == 0 && GetPropW(hwnd, s->prop) == reinterpret_cast<HANDLE>(1234)) {
-        s->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    if (wcscmp(cls, L"#32770") != 0) return TRUE;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    const bool match = s->pid ? pid == s->pid : GetPropW(hwnd, s->prop) == reinterpret_cast<HANDLE>(1234);
+    if (!match) return TRUE;
+    s->found = hwnd;
+    return FALSE;
 }
 
-HWND Find(const wchar_t* prop, DWORD timeoutMs) {
+HWND Find(const wchar_t* selector, DWORD timeoutMs) {
+    const DWORD pid = wcsncmp(selector, L"pid:", 4) == 0 ? wcstoul(selector + 4, nullptr, 10) : 0;
     const DWORD start = GetTickCount();
     for (;;) {
-        Search s{prop, nullptr};
-        EnumWindows(FindByProp, reinterpret_cast<LPARAM>(&s));
+        Search s{selector, pid, nullptr};
+        EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
         if (s.found || GetTickCount() - start >= timeoutMs) return s.found;
         Sleep(20);
     }
@@ -78,6 +84,8 @@ int Run(const wchar_t* exe, const wchar_t* tailFile) {
         printf("start failed %lu\n", GetLastError());
         return 200;
     }
+    printf("pid %lu\n", pi.dwProcessId);
+    fflush(stdout);
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
@@ -89,8 +97,16 @@ int Run(const wchar_t* exe, const wchar_t* tailFile) {
 }
 
 int SendCopyData(HWND hwnd, size_t size, const std::wstring& mode, const std::wstring& url, int count) {
-    std::string payload = tessel::EncodeNavigationRequest(u"lead", std::u16string(url.begin(), url.end()));
-    if (mode == L"noterm") payload.assign(tessel::kNavigationRequestSize, 'A');
+    // The layout a host writes, built here by hand: 510 bytes of free text, then the URL as
+    // UTF-16LE with its NUL from byte 510 to 2557.
+    constexpr size_t kSize = 2558, kUrlAt = 510;
+    std::string payload(kSize, '\0');
+    std::memcpy(payload.data(), "lead", 4);
+    for (size_t i = 0; i < url.size() && kUrlAt + 2 * i + 1 < kSize; ++i) {
+        payload[kUrlAt + 2 * i] = static_cast<char>(url[i] & 0xFF);
+        payload[kUrlAt + 2 * i + 1] = static_cast<char>(url[i] >> 8);
+    }
+    if (mode == L"noterm") payload.assign(kSize, 'A');
     payload.resize(size, '\0');
     COPYDATASTRUCT cds{};
     cds.dwData = 7;
@@ -170,7 +186,8 @@ int wmain(int argc, wchar_t** argv) {
         printf("rect %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         printf("client %ld %ld\n", c.right, c.bottom);
         printf("control %ld %ld\n", cr.right - cr.left, cr.bottom - cr.top);
-        printf("prop %lld\n", (long long)(INT_PTR)GetPropW(hwnd, prop));
+        // The property a host looks for, named after the executable (default "tessel").
+        printf("prop %lld\n", (long long)(INT_PTR)GetPropW(hwnd, argc > 3 ? argv[3] : L"tessel"));
         printf("visible %d\niconic %d\n", IsWindowVisible(hwnd) ? 1 : 0, IsIconic(hwnd) ? 1 : 0);
         printf("caption %s\n", Utf8(caption).c_str());
         return 0;
