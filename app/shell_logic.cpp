@@ -14,13 +14,6 @@ std::optional<WideString> BuildStartPageUrl(WideView modulePath) {
     return u"file:///" + folder + u"/" + u"html/progress" + u".html";
 }
 
-WideString PropertyNameFromModulePath(WideView modulePath) {
-    const std::size_t sep = modulePath.find_last_of(u"\\/");
-    WideView name = sep == WideView::npos ? modulePath : modulePath.substr(sep + 1);
-    const std::size_t dot = name.rfind(u'.');
-    return WideString(dot == WideView::npos ? name : name.substr(0, dot));
-}
-
 std::optional<int> ParseLeadingInt(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;

@@ -1,5 +1,5 @@
-// Pure pieces of the application shell: start page address, window size, window property
-// name and the WM_COPYDATA navigation request.
+// Pure pieces of the application shell: start page address, window size and the
+// WM_COPYDATA navigation request.
 #pragma once
 
 #include <cstddef>
@@ -7,16 +7,13 @@
 #include <optional>
 
 #include "params/parameter_map.h"
-#include "params/text.h"
+#include "base/text.h"
 
 namespace tessel {
 
 // "file:///" + executable folder with '/' for '\' + "/html/progress.html", nothing escaped.
 // Empty when the path holds no backslash (no folder to point into).
 std::optional<WideString> BuildStartPageUrl(WideView modulePath);
-
-// The executable's file name without folder and without its last extension.
-WideString PropertyNameFromModulePath(WideView modulePath);
 
 struct WindowSize {
     int width;

@@ -4,34 +4,37 @@
 #include <commctrl.h>
 
 #include "app/tessel_dlg.h"
+#include "base/trace_win.h"
+#include "base/wide_win.h"
 #include "params/command_line.h"
+#include "winui/application.h"
 
 namespace tessel {
 
+// Exit status: -1 when the launch parameters were refused, 1 when no window could be made
+// (no display, no browser control), 2 when a result was reached but not delivered, else 0.
 class CTesselApp : public Application {
-public:
-    BOOL InitInstance() override;
-    // The dialog's end value, or 1 when the window could not be created.
-    int m_exitCode = 0;
+protected:
+    int InitInstance() override;
 };
 
-BOOL CTesselApp::InitInstance() {
+int CTesselApp::InitInstance() {
     INITCOMMONCONTROLSEX icc{};
     icc.dwSize = sizeof icc;
     icc.dwICC = ICC_WIN95_CLASSES;
     ::InitCommonControlsEx(&icc);
-    InitFramework();
     EnableControlContainer();
+    int status = 0;
     {
         CTesselDlg dlg;
         m_pMainWnd = &dlg;
         dlg.m_strCommandLine = FromW(m_lpCmdLine);
         const INT_PTR result = dlg.DoModal();
-        m_exitCode = dlg.StartRefused() ? -1 : result == -1 ? 1 : static_cast<int>(result);
+        status = dlg.StartRefused() ? kExitMissingParameters : result == -1 ? 1 : static_cast<int>(result);
         m_pMainWnd = nullptr;
     }
     Trace(u"exit");
-    return FALSE;
+    return status;
 }
 
 CTesselApp theApp;
@@ -45,9 +48,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // result does not depend on which C runtime start-up code was linked.
     static tessel::WideString tail(tessel::CommandLineTail(tessel::FromW(::GetCommandLineW())));
     app->m_lpCmdLine = tessel::W(tail);
-    app->InitInstance();
-    app->ExitInstance();  // OLE ends only now, after the dialog and its control are gone
-    // 1: no window could be made (no display, no browser control); 2: a result document
-    // was reached but not delivered; 0 otherwise.
-    return tessel::theApp.m_exitCode;
+    return app->Run();
 }

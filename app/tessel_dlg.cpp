@@ -1,15 +1,32 @@
 #include "app/tessel_dlg.h"
 
-#include "app/platform_win.h"
+#include <exdispid.h>
+
 #include "app/shell_logic.h"
+#include "base/module_win.h"
+#include "base/trace_win.h"
+#include "base/wide_win.h"
+#include "events/page_events.h"
+#include "events/page_title_win.h"
+#include "events/result_delivery_win.h"
 #include "params/command_line.h"
+#include "params/parameter_file_win.h"
+#include "viewer/start_sequence_win.h"
+#include "winui/application.h"
 #include "winui/browser_host.h"
 
 namespace tessel {
 
+namespace {
+// The four low bits of a system command are the system's own; 0x0010 is a command the
+// dialog takes without acting on it.
+constexpr UINT kSystemCommandMask = 0xFFF0;
+constexpr UINT kInertSystemCommand = 0x0010;
+}  // namespace
+
 CTesselDlg::CTesselDlg(HWND parent)
-    : ModalDialog(kDialogTemplate, parent),
-      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconGroup))) {}
+    : ModalDialog(IDD_TESSEL_DIALOG, parent),
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CTesselDlg::~CTesselDlg() = default;
 
@@ -22,7 +39,7 @@ void CTesselDlg::DoDataExchange() {
 BOOL CTesselDlg::RefuseStart() {
     Trace(u"exit -1: missing launch parameters");
     m_startRefused = true;
-    EndDialog(-1);  // the loop never runs and the window never shows
+    EndDialog(kExitMissingParameters);  // the loop never runs and the window never shows
     return FALSE;
 }
 
@@ -36,8 +53,8 @@ BOOL CTesselDlg::OnInitDialog() {
             return RefuseStart();
         Trace(u"parameters from command line");
     }
-    if (m_params.Lookup(std::string(keys::kServerIP)).empty()) return RefuseStart();
-    if (m_params.Lookup(std::string(keys::kURL)).empty()) return RefuseStart();
+    if (m_params.Lookup(keys::kServerIP).empty()) return RefuseStart();
+    if (m_params.Lookup(keys::kURL).empty()) return RefuseStart();
 
     HWND hwnd = GetSafeHwnd();
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -45,8 +62,7 @@ BOOL CTesselDlg::OnInitDialog() {
     const WindowSize size = ChooseWindowSize(m_params);
     ::MoveWindow(hwnd, 0, 0, size.width, size.height, TRUE);
     ::ShowWindow(hwnd, SW_SHOW);
-    const WideString property = PropertyNameFromModulePath(ModulePath());
-    ::SetPropW(MainWindowHandle(), W(property), reinterpret_cast<HANDLE>(kWindowPropertyValue));
+    ::SetPropW(MainWindowHandle(), W(ModuleStem()), reinterpret_cast<HANDLE>(kWindowPropertyValue));
     ShowStartPage();
     ::SetTimer(hwnd, kStartTimer, 10, nullptr);
     return TRUE;
@@ -56,7 +72,13 @@ void CTesselDlg::ShowStartPage() {
     const auto url = BuildStartPageUrl(ModulePath());
     if (!url) return;  // no folder to point into: nothing sensible to show
     Trace(u"navigate start page: " + *url);
-    m_browser.Navigate(*url);
+    TESSEL_CHECK(m_browser.Navigate(*url));
+}
+
+void CTesselDlg::OnTimer(UINT_PTR) {
+    ::KillTimer(GetSafeHwnd(), kStartTimer);  // first, so the sequence runs once
+    RunStartSequence(m_params, m_browser, GetSafeHwnd());
+    if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
 }
 
 void CTesselDlg::OnClose() {
@@ -73,7 +95,7 @@ BOOL CTesselDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
         return TRUE;
     }
     Trace(u"navigate copydata: " + *url);
-    m_browser.Navigate(*url);
+    TESSEL_CHECK(m_browser.Navigate(*url));
     return TRUE;
 }
 
@@ -101,8 +123,26 @@ void CTesselDlg::OnSize(UINT, int cx, int cy) {
     ::UpdateWindow(control);
 }
 
-void CTesselDlg::OnSysCommand(UINT id, LPARAM, bool& handled) {
-    handled = (id & 0xFFF0) == 0x0010;
+void CTesselDlg::OnSysCommand(UINT id, bool& handled) { handled = (id & kSystemCommandMask) == kInertSystemCommand; }
+
+void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
+    Trace(u"before navigate: " + event.url);
+    if (ContainsExitWord(event.url)) {
+        Trace(u"exit word");
+        ::SendMessageW(MainWindowHandle(), WM_CLOSE, 0, 0);
+    }
+}
+
+void CTesselDlg::OnDownloadComplete(const BrowserEvent&) {
+    if (IsEnding()) return;  // a result already taken in hand is not fetched twice
+    if (const auto status = RetrieveResult(m_params, m_browser)) EndDialog(*status);
+}
+
+void CTesselDlg::OnDocumentComplete(const BrowserEvent&) {
+    const auto title = PageTitle(m_browser);
+    if (!title) return;  // no document, or not an HTML one: caption unchanged
+    Trace(u"title: " + *title);
+    ::SetWindowTextW(GetSafeHwnd(), W(*title));
 }
 
 namespace {
@@ -111,9 +151,9 @@ CTesselDlg& Self(ModalDialog& d) { return static_cast<CTesselDlg&>(d); }
 
 const ModalDialog::MessageEntry kMessageMap[] = {
     {WM_SYSCOMMAND,
-     [](ModalDialog& d, WPARAM w, LPARAM l, LRESULT&) {
+     [](ModalDialog& d, WPARAM w, LPARAM, LRESULT&) {
          bool handled = false;
-         Self(d).OnSysCommand(static_cast<UINT>(w), l, handled);
+         Self(d).OnSysCommand(static_cast<UINT>(w), handled);
          return handled;
      }},
     {WM_PAINT,
@@ -150,36 +190,10 @@ const ModalDialog::MessageEntry kMessageMap[] = {
     {0, nullptr},
 };
 
-// Event arguments arrive in reverse order.
-VARIANT* Arg(DISPPARAMS& p, UINT index) {
-    return index < p.cArgs ? &p.rgvarg[p.cArgs - 1 - index] : nullptr;
-}
-IDispatch* DispatchArg(DISPPARAMS& p, UINT index) {
-    VARIANT* v = Arg(p, index);
-    if (v && V_VT(v) == VT_DISPATCH) return V_DISPATCH(v);
-    if (v && V_VT(v) == (VT_BYREF | VT_DISPATCH) && V_DISPATCHREF(v)) return *V_DISPATCHREF(v);
-    return nullptr;
-}
-VARIANT* ByRefVariant(DISPPARAMS& p, UINT index) {
-    VARIANT* v = Arg(p, index);
-    if (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) return V_VARIANTREF(v);
-    return v;
-}
-VARIANT_BOOL* BoolRef(DISPPARAMS& p, UINT index) {
-    VARIANT* v = Arg(p, index);
-    return v && V_VT(v) == (VT_BYREF | VT_BOOL) ? V_BOOLREF(v) : nullptr;
-}
-
 const ModalDialog::EventSinkEntry kEventSinkMap[] = {
-    {kBrowserControlId, 104, [](ModalDialog& d, DISPPARAMS&) { Self(d).OnDownloadComplete(); }},
-    {kBrowserControlId, 250,
-     [](ModalDialog& d, DISPPARAMS& p) {
-         Self(d).OnBeforeNavigate2(DispatchArg(p, 0), ByRefVariant(p, 1), ByRefVariant(p, 2),
-                                   ByRefVariant(p, 3), ByRefVariant(p, 4), ByRefVariant(p, 5),
-                                   BoolRef(p, 6));
-     }},
-    {kBrowserControlId, 259,
-     [](ModalDialog& d, DISPPARAMS& p) { Self(d).OnDocumentComplete(DispatchArg(p, 0), ByRefVariant(p, 1)); }},
+    {kBrowserControlId, DISPID_DOWNLOADCOMPLETE, &BrowserEvents::OnDownloadComplete},
+    {kBrowserControlId, DISPID_BEFORENAVIGATE2, &BrowserEvents::OnBeforeNavigate2},
+    {kBrowserControlId, DISPID_DOCUMENTCOMPLETE, &BrowserEvents::OnDocumentComplete},
     {0, 0, nullptr},
 };
 

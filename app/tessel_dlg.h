@@ -1,19 +1,22 @@
 // The main dialog: owns every piece of per-run state, from the command line to the browser.
+// Its handlers are thin: each hands its work to the subsystem that owns it.
 #pragma once
 
 #include <windows.h>
 
+#include "app/resource.h"
 #include "app/web_browser2.h"
+#include "base/text.h"
 #include "params/parameter_map.h"
 #include "winui/modal_dialog.h"
 
 namespace tessel {
 
-inline constexpr UINT kDialogTemplate = 102;
-inline constexpr UINT kBrowserControlId = 1001;
-inline constexpr UINT kIconGroup = 128;
+inline constexpr UINT kBrowserControlId = IDC_BROWSER;
 inline constexpr UINT_PTR kStartTimer = 1000;
 inline constexpr INT_PTR kWindowPropertyValue = 1234;
+// The process's exit status when the launch parameters lack "ServerIP" or "URL".
+inline constexpr int kExitMissingParameters = -1;
 
 class CTesselDlg : public ModalDialog {
 public:
@@ -26,7 +29,7 @@ public:
     CWebBrowser2 m_browser;
 
     // Window messages.
-    void OnSysCommand(UINT id, LPARAM lParam, bool& handled);
+    void OnSysCommand(UINT id, bool& handled);
     void OnPaint(bool& handled);
     HICON OnQueryDragIcon();
     void OnSize(UINT type, int cx, int cy);
@@ -34,13 +37,15 @@ public:
     void OnTimer(UINT_PTR id);
     BOOL OnCopyData(HWND sender, const COPYDATASTRUCT* data);
 
-    // Browser events of control 1001.
-    void OnBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIANT* flags, VARIANT* targetFrameName,
-                           VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel);
-    void OnDownloadComplete();
-    void OnDocumentComplete(IDispatch* frame, VARIANT* url);
+    // Browser events of the control, bound in the event-sink map.
+    void OnBeforeNavigate2(const BrowserEvent& event) override;
+    void OnDownloadComplete(const BrowserEvent& event) override;
+    void OnDocumentComplete(const BrowserEvent& event) override;
 
     void ShowStartPage();
+
+    // The launch parameters lacked "ServerIP" or "URL": the run ends unshown.
+    bool StartRefused() const { return m_startRefused; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -49,10 +54,6 @@ protected:
     void OnCancel() override {}
     const MessageEntry* GetMessageMap() const override;
     const EventSinkEntry* GetEventSinkMap() const override;
-
-public:
-    // The launch parameters lacked "ServerIP" or "URL": the process ends with -1, unshown.
-    bool StartRefused() const { return m_startRefused; }
 
 private:
     BOOL RefuseStart();

@@ -1,67 +1,36 @@
 #include "app/web_browser2.h"
 
-#include <exdisp.h>
-
 #include "winui/browser_host.h"
 
 namespace tessel {
 
-namespace {
-constexpr DISPID kNavigate = 104;
-constexpr DISPID kDocument = 203;
-constexpr DISPID kLocationURL = 211;
-}  // namespace
+void CWebBrowser2::Attach(HWND control) { Attach(control, BrowserOfHost(control)); }
 
-void CWebBrowser2::Attach(HWND control) {
-    hwnd_ = control;
-    dispatch_.Reset();
-    if (ComPtr<IWebBrowser2> browser = BrowserOfHost(control)) browser.As(&dispatch_);
+void CWebBrowser2::Attach(HWND control, ComPtr<IWebBrowser2> browser) {
+    m_hWnd = control;
+    m_browser = std::move(browser);
 }
 
-void CWebBrowser2::AttachDispatch(HWND control, ComPtr<IDispatch> dispatch) {
-    hwnd_ = control;
-    dispatch_ = std::move(dispatch);
-}
-
-HRESULT CWebBrowser2::Invoke(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result) {
-    if (!dispatch_) return E_POINTER;
-    return dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
-}
-
-HRESULT CWebBrowser2::Navigate(const WideString& url, VARIANT* flags, VARIANT* targetFrameName,
-                               VARIANT* postData, VARIANT* headers) {
+HRESULT CWebBrowser2::Navigate(const WideString& url, VARIANT* postData, VARIANT* headers) {
+    if (!m_browser) return E_POINTER;
     ScopedBstr bstr(url);
-    // An absent optional argument travels as a reference to an empty variant, which the
-    // control reads exactly as a null reference.
-    VARIANT empty[4];
-    VARIANT* given[4] = {flags, targetFrameName, postData, headers};
-    VARIANTARG args[5];  // reverse order, as dispatch calls take them
-    for (int i = 0; i < 4; ++i) {
-        ::VariantInit(&empty[i]);
-        V_VT(&args[3 - i]) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&args[3 - i]) = given[i] ? given[i] : &empty[i];
-    }
-    V_VT(&args[4]) = VT_BSTR;
-    V_BSTR(&args[4]) = bstr.get();
-    DISPPARAMS params{args, nullptr, 5, 0};
-    return Invoke(kNavigate, DISPATCH_METHOD, params, nullptr);
+    // An absent optional argument travels as an empty variant, which the control reads
+    // exactly as a missing one.
+    ScopedVariant flags, target, noPost, noHeaders;
+    return m_browser->Navigate(bstr.get(), flags.get(), target.get(), postData ? postData : noPost.get(),
+                               headers ? headers : noHeaders.get());
 }
 
 ComPtr<IDispatch> CWebBrowser2::GetDocument() {
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    ScopedVariant result;
-    ComPtr<IDispatch> doc;
-    if (SUCCEEDED(Invoke(kDocument, DISPATCH_PROPERTYGET, none, result.get())) &&
-        V_VT(result.get()) == VT_DISPATCH)
-        doc = V_DISPATCH(result.get());
-    return doc;
+    ComPtr<IDispatch> document;
+    if (m_browser) m_browser->get_Document(document.GetAddressOf());  // S_FALSE and null: no document
+    return document;
 }
 
 WideString CWebBrowser2::GetLocationURL() {
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    ScopedVariant result;
-    if (FAILED(Invoke(kLocationURL, DISPATCH_PROPERTYGET, none, result.get()))) return {};
-    return VariantText(result.get());
+    ScopedBstr location;
+    if (!m_browser || FAILED(m_browser->get_LocationURL(location.put()))) return {};
+    return location.str();
 }
 
 }  // namespace tessel

@@ -1,34 +1,29 @@
-// Wrapper of the embedded web-browser control: its window, and the three operations the
-// program uses, called through the control's dispatch interface.
+// Wrapper of the embedded web-browser control: its window and its IWebBrowser2.
 #pragma once
 
 #include <windows.h>
-#include <oaidl.h>
+#include <exdisp.h>
 
-#include "winui/win_types.h"
+#include "base/com_win.h"
+#include "winui/web_browser.h"
 
 namespace tessel {
 
-class CWebBrowser2 {
+class CWebBrowser2 final : public WebBrowser {
 public:
     // Binds the wrapper to the control window of a dialog (control binding, no data).
     void Attach(HWND control);
-    // For tests: a stand-in dispatch interface with the control's dispatch ids.
-    void AttachDispatch(HWND control, ComPtr<IDispatch> dispatch);
-    HWND GetSafeHwnd() const { return hwnd_; }
+    // Binds it to an interface made elsewhere (a stand-in in tests).
+    void Attach(HWND control, ComPtr<IWebBrowser2> browser);
+    HWND GetSafeHwnd() const { return m_hWnd; }
 
-    // Dispatch id 104. Null pointers mean absent arguments.
-    HRESULT Navigate(const WideString& url, VARIANT* flags = nullptr, VARIANT* targetFrameName = nullptr,
-                     VARIANT* postData = nullptr, VARIANT* headers = nullptr);
-    // Dispatch id 203: the current document, possibly null.
-    ComPtr<IDispatch> GetDocument();
-    // Dispatch id 211.
-    WideString GetLocationURL();
+    HRESULT Navigate(const WideString& url, VARIANT* postData = nullptr, VARIANT* headers = nullptr) override;
+    ComPtr<IDispatch> GetDocument() override;
+    WideString GetLocationURL() override;
 
 private:
-    HRESULT Invoke(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result);
-    HWND hwnd_ = nullptr;
-    ComPtr<IDispatch> dispatch_;
+    HWND m_hWnd = nullptr;
+    ComPtr<IWebBrowser2> m_browser;
 };
 
 }  // namespace tessel

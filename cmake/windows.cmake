@@ -2,30 +2,12 @@
 set(TESSEL_BIN ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TESSEL_BIN})
 
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 configure_file(app/res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h)
 enable_language(RC)
 
-# Windows glue shared by the program and its Windows unit tests.
-add_library(tessel_win STATIC
-  winui/win_types.cpp
-  winui/modal_dialog.cpp
-  winui/browser_host.cpp
-  app/web_browser2.cpp
-  app/tessel_dlg.cpp
-  params/parameter_file_win.cpp
-  viewer/post_data_win.cpp
-  viewer/login_win.cpp
-  viewer/start_sequence_win.cpp
-  events/registry_win.cpp
-  events/process_win.cpp
-  events/result_delivery_win.cpp
-  events/page_events_win.cpp)
-target_link_libraries(tessel_win PUBLIC tessel_logic ole32 oleaut32 uuid wininet comctl32 user32 gdi32 advapi32)
-
 add_executable(tessel WIN32 app/tessel_app.cpp app/res/tessel.rc)
 target_include_directories(tessel PRIVATE ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(tessel PRIVATE tessel_win)
+target_link_libraries(tessel PRIVATE tessel_app)
 target_link_options(tessel PRIVATE -municode -s)
 add_custom_command(TARGET tessel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/html ${TESSEL_BIN}/html)
@@ -45,7 +27,7 @@ if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
     tests/win/win_dialog_test.cpp
     tests/win/win_host_test.cpp
     tests/win/win_tests.rc)
-  target_link_libraries(win_tests PRIVATE tessel_win gtest_main shell32)
+  target_link_libraries(win_tests PRIVATE tessel_test_support gtest_main shell32)
 endif()
 
 # The Windows package: the executable and its start page, nothing else needed.

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "params/text.h"
+#include "base/text.h"
 
 namespace tessel {
 

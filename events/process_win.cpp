@@ -1,6 +1,6 @@
 #include "events/process_win.h"
 
-#include "winui/win_types.h"
+#include "base/handles_win.h"
 
 namespace tessel {
 

@@ -1,4 +1,9 @@
-#include "app/platform_win.h"
+#include "events/registry_win.h"
+
+#include <string>
+
+#include "base/handles_win.h"
+#include "base/wide_win.h"
 
 namespace tessel {
 

@@ -2,14 +2,22 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "base/handles_win.h"
+#include "base/trace_win.h"
+#include "base/wide_win.h"
 #include "events/page_events.h"
 #include "events/process_win.h"
+#include "events/registry_win.h"
 #include "events/transfer_commands.h"
-#include "winui/win_types.h"
 
 namespace tessel {
 
 namespace {
+
+constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Quorvex\\Vanta Deskhub";
+constexpr wchar_t kInstallValue[] = L"CommonFiles";
 
 // A working file that is removed again unless it was moved into place.
 class WorkFile {
@@ -69,7 +77,7 @@ void TraceExit(const char16_t* what, const std::optional<DWORD>& code) {
 }  // namespace
 
 Delivery DeliverResult(ParameterMap& params, const WideString& toolPath, const WideString& location) {
-    const std::string output(CutAtNul(params.Lookup(std::string(keys::kOutputPath))));
+    const std::string output(CutAtNul(params.Lookup(keys::kOutputPath)));
     if (output.empty()) {
         Trace(u"result: no output path");
         return Delivery::NoOutputPath;
@@ -106,12 +114,21 @@ Delivery DeliverResult(ParameterMap& params, const WideString& toolPath, const W
     Trace(u"result: delivered");
     // The delete removes the server's only copy: only once the file is in place.
     const auto remove =
-        FormatDeleteCommand(toolPath, params.Lookup(std::string(keys::kURL)), ResultFileName(location));
+        FormatDeleteCommand(toolPath, params.Lookup(keys::kURL), ResultFileName(location));
     if (remove) {
         Trace(u"run: " + Latin1ToWide(*remove));
         TraceExit(u"delete exit: ", RunAndWait(*remove));
     }
     return Delivery::Delivered;
+}
+
+std::optional<int> RetrieveResult(ParameterMap& params, WebBrowser& browser) {
+    const WideString tool =
+        ReadRegistryString(HKEY_LOCAL_MACHINE, FromW(kInstallKey), FromW(kInstallValue)) + u"\\curl.exe";
+    const WideString location = browser.GetLocationURL();
+    Trace(u"download complete: " + location);
+    if (!IsResultLocation(location)) return std::nullopt;
+    return DeliverResult(params, tool, location) == Delivery::Failed ? kExitNotDelivered : 0;
 }
 
 }  // namespace tessel

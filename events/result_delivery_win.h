@@ -1,8 +1,11 @@
 // Bringing the result document from the server into "OutputPath", then deleting it there.
 #pragma once
 
+#include <optional>
+
+#include "base/text.h"
 #include "params/parameter_map.h"
-#include "params/text.h"
+#include "winui/web_browser.h"
 
 namespace tessel {
 
@@ -19,5 +22,10 @@ inline constexpr int kExitNotDelivered = 2;
 // "OutputPath" only when it arrived whole as a 200 answer, and only then asks the viewer
 // base address ("URL") to delete it.
 Delivery DeliverResult(ParameterMap& params, const WideString& toolPath, const WideString& location);
+
+// The browser's location after a download: when it is a result document (ends in ".xml"),
+// takes the tool from the install folder, delivers the result and gives the exit status
+// the run ends with; empty for any other location.
+std::optional<int> RetrieveResult(ParameterMap& params, WebBrowser& browser);
 
 }  // namespace tessel

@@ -14,11 +14,9 @@ void AppendEncoded(WideString& out, char16_t u) {
 
 // "%S": the wide piece narrowed unit for unit; a unit above U+00FF fails the whole line.
 bool AppendWide(std::string& line, WideView piece) {
-    for (char16_t u : CutAtNul(piece)) {
-        if (u > 0xFF) return false;
-        line.push_back(static_cast<char>(static_cast<unsigned char>(u)));
-    }
-    return true;
+    const auto narrow = TryNarrowLatin1(CutAtNul(piece));
+    if (narrow) line += *narrow;
+    return narrow.has_value();
 }
 
 bool AppendQuoted(std::string& line, std::string_view path) {

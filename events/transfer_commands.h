@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "params/text.h"
+#include "base/text.h"
 
 namespace tessel {
 

@@ -7,13 +7,6 @@ bool IsParameterSpace(char16_t c, SpaceClassifier isSpaceAbove00FF) {
     return c > 0xFF && isSpaceAbove00FF && isSpaceAbove00FF(c);
 }
 
-static WideView TrimView(WideView s, SpaceClassifier cls) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && IsParameterSpace(s[b], cls)) ++b;
-    while (e > b && IsParameterSpace(s[e - 1], cls)) --e;
-    return s.substr(b, e - b);
-}
-
 bool ParseCommandLineParameters(WideView text, ParameterMap& map, SpaceClassifier cls) {
     text = CutAtNul(text);
     bool counted = false;
@@ -25,7 +18,8 @@ bool ParseCommandLineParameters(WideView text, ParameterMap& map, SpaceClassifie
         }
         std::size_t end = text.find(u'"', pos);
         if (end == WideView::npos) end = text.size();
-        const WideView piece = TrimView(text.substr(pos, end - pos), cls);
+        const WideView piece =
+            TrimView(text.substr(pos, end - pos), [cls](char16_t c) { return IsParameterSpace(c, cls); });
         pos = end;
         counted = true;
         const std::size_t eq = piece.find(u'=');
@@ -35,14 +29,7 @@ bool ParseCommandLineParameters(WideView text, ParameterMap& map, SpaceClassifie
     return counted;
 }
 
-void TrimInPlace(WideString& text, bool (*isSpace)(char16_t)) {
-    std::size_t b = 0;
-    while (b < text.size() && isSpace(text[b])) ++b;
-    text.erase(0, b);
-    std::size_t e = text.size();
-    while (e > 0 && isSpace(text[e - 1])) --e;
-    text.erase(e);
-}
+void TrimInPlace(WideString& text, bool (*isSpace)(char16_t)) { text = WideString(TrimView(text, isSpace)); }
 
 WideView CommandLineTail(WideView cl) {
     std::size_t i = 0;

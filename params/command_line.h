@@ -2,7 +2,7 @@
 #pragma once
 
 #include "params/parameter_map.h"
-#include "params/text.h"
+#include "base/text.h"
 
 namespace tessel {
 

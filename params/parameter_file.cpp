@@ -1,6 +1,6 @@
 #include "params/parameter_file.h"
 
-#include "params/text.h"
+#include "base/text.h"
 
 namespace tessel {
 

@@ -1,22 +1,16 @@
 #include "params/parameter_map.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tessel {
-
-bool UnsignedByteLess::operator()(std::string_view a, std::string_view b) const noexcept {
-    const std::size_t n = std::min(a.size(), b.size());
-    const int c = n ? std::memcmp(a.data(), b.data(), n) : 0;  // memcmp compares unsigned bytes
-    return c < 0 || (c == 0 && a.size() < b.size());
-}
 
 void ParameterMap::Store(std::string key, std::string value) {
     entries_.insert_or_assign(std::move(key), std::move(value));
 }
 
-const std::string& ParameterMap::Lookup(const std::string& key) {
-    return entries_.try_emplace(key).first->second;
+const std::string& ParameterMap::Lookup(std::string_view key) {
+    if (auto it = entries_.find(key); it != entries_.end()) return it->second;
+    return entries_.try_emplace(std::string(key)).first->second;
 }
 
 const std::string* ParameterMap::Find(std::string_view key) const {

@@ -2,28 +2,24 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 
 namespace tessel {
 
-// std::string's own ordering already compares as unsigned char; naming it keeps the
-// intent visible and independent of the library's char_traits.
-struct UnsignedByteLess {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept;
-};
-
 class ParameterMap {
 public:
-    using Container = std::map<std::string, std::string, UnsignedByteLess>;
+    // std::string compares its chars as unsigned char (char_traits<char>::lt), which is the
+    // byte order the keys go in; std::less<> lets views look keys up.
+    using Container = std::map<std::string, std::string, std::less<>>;
     using const_iterator = Container::const_iterator;
 
     // Inserts or replaces; an existing entry keeps its place (the place follows the key).
     void Store(std::string key, std::string value);
     // The stored value, or empty. An absent key is entered with an empty value.
-    const std::string& Lookup(const std::string& key);
+    const std::string& Lookup(std::string_view key);
     // Read-only lookup for code that must not add entries (composition, size rule).
     const std::string* Find(std::string_view key) const;
     bool Contains(std::string_view key) const;

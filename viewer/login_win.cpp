@@ -1,5 +1,13 @@
-#include "app/platform_win.h"
-#include "app/shell_logic.h"
+#include "viewer/login_win.h"
+
+#include <wininet.h>
+
+#include <string>
+
+#include "base/handles_win.h"
+#include "base/module_win.h"
+#include "base/trace_win.h"
+#include "base/wide_win.h"
 
 namespace tessel {
 
@@ -9,7 +17,15 @@ constexpr wchar_t kAcceptLine[] =
     L"Accept: audio/x-aiff, audio/basic, audio/midi, audio/mpeg, audio/wav, image/jpeg, image/gif, "
     L"image/jpg, image/png, image/mng, image/bmp, text/plain, text/html, text/htm\r\n";
 constexpr wchar_t kUserAgentLine[] = L"User-Agent: FOOBW/1.0\r\n";
-constexpr DWORD kRelaxedCertificateChecks = 0x3100;
+constexpr DWORD kRelaxedCertificateChecks =
+    SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::InternetCloseHandle(h); }
+};
+using InternetHandle = UniqueHandle<InternetHandleTraits>;
 
 void SetDword(HINTERNET h, DWORD option, DWORD value) {
     ::InternetSetOptionW(h, option, &value, sizeof value);
@@ -26,10 +42,6 @@ bool IsCertificateError(DWORD code) {
     return code == ERROR_INTERNET_SEC_CERT_DATE_INVALID || code == ERROR_INTERNET_SEC_CERT_CN_INVALID ||
            code == ERROR_INTERNET_INVALID_CA;
 }
-
-}  // namespace
-
-namespace {
 
 constexpr int kMaxRedirects = 10;
 
@@ -79,11 +91,12 @@ bool NextTarget(HINTERNET request, Target& target) {
 
 }  // namespace
 
-bool LoginToServer(const WideString& host) {
+LoginOutcome LoginToServer(const WideString& host) {
+    using Kind = LoginOutcome::Kind;
     // The agent name is the application's, as the framework's session would pass it.
-    const WideString agent = PropertyNameFromModulePath(ModulePath());
+    const WideString agent = ModuleStem();
     InternetHandle session(::InternetOpenW(W(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) throw InternetError{::GetLastError()};
+    if (!session) return {Kind::HttpLayerError, ::GetLastError()};
     SetDword(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, 30000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_BACKOFF, 1000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_RETRIES, 1);
@@ -99,13 +112,13 @@ bool LoginToServer(const WideString& host) {
                                                      INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection) {
             Trace(u"login: no connection");
-            return false;
+            return {Kind::NotAccepted};
         }
         DWORD flags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
         if (target.secure) flags |= INTERNET_FLAG_SECURE;
         InternetHandle request(::HttpOpenRequestW(connection.get(), L"GET", W(target.object), L"HTTP/1.0", nullptr,
                                                   nullptr, flags, 0));
-        if (!request) return false;
+        if (!request) return {Kind::NotAccepted};
         // Wine takes these on the request only.
         SetDword(request.get(), INTERNET_OPTION_SEND_TIMEOUT, 30000);
         SetDword(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 30000);
@@ -116,19 +129,20 @@ bool LoginToServer(const WideString& host) {
             const DWORD code = ::GetLastError();
             if (!IsCertificateError(code)) {
                 Trace(u"login: send failed");
-                return false;
+                return {Kind::NotAccepted};
             }
             RelaxCertificateChecks(request.get());
             // A transport failure of this one resend is not the login's to absorb.
-            if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) throw InternetError{::GetLastError()};
+            if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0))
+                return {Kind::HttpLayerError, ::GetLastError()};
         }
         const DWORD status = StatusCode(request.get());
         if (IsRedirect(status) && NextTarget(request.get(), target)) continue;
         Trace(status == 200 ? u"login: 200" : u"login: not 200");
-        return status == 200;
+        return {status == 200 ? Kind::Accepted : Kind::NotAccepted};
     }
     Trace(u"login: too many redirects");
-    return false;
+    return {Kind::NotAccepted};
 }
 
 WideString InternetErrorText(DWORD code) {

@@ -1,4 +1,12 @@
-#include "app/platform_win.h"
+#include "viewer/post_data_win.h"
+
+#include <oleauto.h>
+
+#include <string>
+#include <utility>
+
+#include "base/handles_win.h"
+#include "base/text.h"
 #include "viewer/text_mode.h"
 
 namespace tessel {
@@ -17,7 +25,7 @@ struct SafeArrayOwner {
 }  // namespace
 
 bool LoadPostData(ParameterMap& params, VARIANT& postData, VARIANT& headers) {
-    const std::string path(CutAtNul(params.Lookup(std::string(keys::kInputPath))));
+    const std::string path(CutAtNul(params.Lookup(keys::kInputPath)));
     if (path.empty()) return true;
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -1,31 +1,30 @@
-// The one-shot start: log in, then open the viewer page with the input document.
-#include "app/platform_win.h"
-#include "app/tessel_dlg.h"
-#include "app/shell_logic.h"
+#include "viewer/start_sequence_win.h"
+
+#include "base/com_win.h"
+#include "base/module_win.h"
+#include "base/trace_win.h"
+#include "base/wide_win.h"
+#include "viewer/login_win.h"
+#include "viewer/post_data_win.h"
 #include "viewer/viewer_url.h"
 
 namespace tessel {
 
-void CTesselDlg::OnTimer(UINT_PTR) {
-    HWND hwnd = GetSafeHwnd();
-    ::KillTimer(hwnd, kStartTimer);  // first, so the sequence runs once
-    const WideString host = ThreadAcpToWide(m_params.Lookup(std::string(keys::kServerIP)));
-    const WideString url = ComposeViewerUrl(m_params, ThreadAcpToWide);
+void RunStartSequence(ParameterMap& params, WebBrowser& browser, HWND owner) {
+    const WideString host = ThreadAcpToWide(params.Lookup(keys::kServerIP));
+    const WideString url = ComposeViewerUrl(params, ThreadAcpToWide);
     ScopedVariant postData, headers;
-    LoadPostData(m_params, *postData.get(), *headers.get());
-    try {
-        LoginToServer(host);
-    } catch (const InternetError& e) {
+    LoadPostData(params, *postData.get(), *headers.get());
+    const LoginOutcome login = LoginToServer(host);
+    if (login.kind == LoginOutcome::Kind::HttpLayerError) {
         Trace(u"login: unhandled HTTP-layer error");
-        WideString text = InternetErrorText(e.code);
+        WideString text = InternetErrorText(login.error);
         if (text.empty()) text = u"Internal application error.";
-        const WideString caption = PropertyNameFromModulePath(ModulePath());
-        ::MessageBoxW(hwnd, W(text), W(caption), MB_OK | MB_ICONSTOP);
+        ::MessageBoxW(owner, W(text), W(ModuleStem()), MB_OK | MB_ICONSTOP);
         return;
     }
     Trace(u"navigate viewer: " + url);
-    m_browser.Navigate(url, nullptr, nullptr, postData.get(), headers.get());
-    if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
+    TESSEL_CHECK(browser.Navigate(url, postData.get(), headers.get()));
 }
 
 }  // namespace tessel

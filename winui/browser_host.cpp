@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "base/trace_win.h"
 #include "winui/modal_dialog.h"
 
 namespace tessel {
@@ -185,7 +186,7 @@ bool Embed(HWND host, HostState& st) {
     st.object.As(&st.browser);  // a stand-in control in tests may have none
     ComPtr<IConnectionPointContainer> cpc;
     if (SUCCEEDED(st.object.As(&cpc)) && SUCCEEDED(cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &st.events)))
-        st.events->Advise(st.sink.Get(), &st.cookie);
+        TESSEL_CHECK(st.events->Advise(st.sink.Get(), &st.cookie));
     return true;
 }
 
@@ -195,17 +196,17 @@ void Unembed(HostState& st) {
     if (st.object) {
         ComPtr<IOleInPlaceObject> inplace;
         if (SUCCEEDED(st.object.As(&inplace))) {
-            inplace->UIDeactivate();
-            inplace->InPlaceDeactivate();
+            TESSEL_CHECK(inplace->UIDeactivate());
+            TESSEL_CHECK(inplace->InPlaceDeactivate());
         }
     }
-    if (st.events && st.cookie) st.events->Unadvise(st.cookie);
+    if (st.events && st.cookie) TESSEL_CHECK(st.events->Unadvise(st.cookie));
     st.events.Reset();
     st.cookie = 0;
     st.browser.Reset();
     if (st.object) {
-        st.object->SetClientSite(nullptr);
-        st.object->Close(OLECLOSE_NOSAVE);
+        TESSEL_CHECK(st.object->SetClientSite(nullptr));
+        TESSEL_CHECK(st.object->Close(OLECLOSE_NOSAVE));
         st.object.Reset();
     }
     if (st.site) st.site->Detach();
@@ -237,7 +238,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             ComPtr<IOleInPlaceObject> inplace;
             if (SUCCEEDED(st->object.As(&inplace))) {
                 RECT rc{0, 0, LOWORD(lParam), HIWORD(lParam)};
-                inplace->SetObjectRects(&rc, &rc);
+                TESSEL_CHECK(inplace->SetObjectRects(&rc, &rc));
             }
         }
         return 0;
@@ -247,7 +248,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!st->site->active()) {
                 RECT rc;
                 ::GetClientRect(hwnd, &rc);
-                st->object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, st->site.Get(), 0, hwnd, &rc);
+                TESSEL_CHECK(st->object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, st->site.Get(), 0, hwnd, &rc));
             }
             HWND control = ControlWindow(*st);
             if (control && control != hwnd && ::GetFocus() == hwnd) ::SetFocus(control);

@@ -6,7 +6,7 @@
 #include <exdisp.h>
 #include <ole2.h>
 
-#include "winui/win_types.h"
+#include "base/com_win.h"
 
 namespace tessel {
 

@@ -5,38 +5,12 @@
 #include <cstring>
 #include <vector>
 
+#include "winui/application.h"
 #include "winui/browser_host.h"
 
 namespace tessel {
 
-namespace {
-Application* g_app = nullptr;
-}
-
-Application::Application() { g_app = this; }
-Application::~Application() {
-    ExitInstance();
-    g_app = nullptr;
-}
-
-void Application::ExitInstance() {
-    if (oleStarted_) ::OleUninitialize();
-    oleStarted_ = false;
-}
-Application* Application::Current() { return g_app; }
-
-void Application::InitFramework() {
-    oleStarted_ = SUCCEEDED(::OleInitialize(nullptr));
-}
-
-void Application::EnableControlContainer() { RegisterBrowserHostClass(m_hInstance); }
-
-HWND MainWindowHandle() {
-    Application* app = Application::Current();
-    return app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
-}
-
-ModalDialog::ModalDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+ModalDialog::ModalDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_hWndParent(parent) {}
 ModalDialog::~ModalDialog() = default;
 
 namespace {
@@ -72,25 +46,25 @@ INT_PTR ModalDialog::DoModal() {
                                             : ::GetModuleHandleW(nullptr);
     if (!inst) inst = ::GetModuleHandleW(nullptr);
     bool visible = false;
-    const std::vector<BYTE> dialogTemplate = LoadTemplate(inst, templateId_, visible);
+    const std::vector<BYTE> dialogTemplate = LoadTemplate(inst, m_templateId, visible);
     if (dialogTemplate.empty()) return -1;
-    ending_ = false;
-    result_ = 0;
+    m_ending = false;
+    m_result = 0;
     HWND hwnd = ::CreateDialogIndirectParamW(inst, reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
-                                             parent_, &DialogProc, reinterpret_cast<LPARAM>(this));
+                                             m_hWndParent, &DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd) return -1;
-    const bool parentWasEnabled = parent_ && !::EnableWindow(parent_, FALSE);
-    if (!ending_ && visible && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    const bool parentWasEnabled = m_hWndParent && !::EnableWindow(m_hWndParent, FALSE);
+    if (!m_ending && visible && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
     RunModalLoop();
-    if (parentWasEnabled) ::EnableWindow(parent_, TRUE);
+    if (parentWasEnabled) ::EnableWindow(m_hWndParent, TRUE);
     // The controls go with the window, while OLE is still up.
     ::DestroyWindow(hwnd);
-    return result_;
+    return m_result;
 }
 
 void ModalDialog::RunModalLoop() {
     MSG msg;
-    while (!ending_) {
+    while (!m_ending) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) break;
         if (got == 0) {
@@ -98,25 +72,25 @@ void ModalDialog::RunModalLoop() {
             break;
         }
         if (PreTranslateMessage(msg)) continue;
-        if (hwnd_ && ::IsDialogMessageW(hwnd_, &msg)) continue;
+        if (m_hWnd && ::IsDialogMessageW(m_hWnd, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
 }
 
 bool ModalDialog::PreTranslateMessage(MSG& msg) {
-    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !hwnd_) return false;
-    if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
-    return TranslateControlAccelerators(hwnd_, msg);
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !m_hWnd) return false;
+    if (msg.hwnd != m_hWnd && !::IsChild(m_hWnd, msg.hwnd)) return false;
+    return TranslateControlAccelerators(m_hWnd, msg);
 }
 
 void ModalDialog::EndDialog(INT_PTR result) {
     // The first end stands: a close that arrives while the loop winds down must not turn
     // an undelivered result's status into a normal one.
-    if (!hwnd_ || ending_) return;
-    ending_ = true;
-    result_ = result;
-    ::PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop
+    if (!m_hWnd || m_ending) return;
+    m_ending = true;
+    m_result = result;
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wakes the loop
 }
 
 BOOL ModalDialog::OnInitDialog() {
@@ -124,22 +98,25 @@ BOOL ModalDialog::OnInitDialog() {
     return TRUE;
 }
 
-void ModalDialog::FireControlEvent(UINT controlId, DISPID dispid, DISPPARAMS& params) {
-    for (const EventSinkEntry* e = GetEventSinkMap(); e && e->controlId; ++e)
-        if (e->controlId == controlId && e->dispid == dispid) e->handler(*this, params);
+void ModalDialog::FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params) {
+    for (const EventSinkEntry* e = GetEventSinkMap(); e && e->controlId; ++e) {
+        if (e->controlId != controlId || e->dispid != dispid) continue;
+        (this->*e->handler)(DecodeBrowserEvent(dispid, params));
+        return;
+    }
 }
 
 INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<ModalDialog*>(lParam);
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        self->hwnd_ = hwnd;
+        self->m_hWnd = hwnd;
         return self->OnInitDialog();
     }
     auto* self = reinterpret_cast<ModalDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self) return FALSE;
     const INT_PTR handled = self->Dispatch(message, wParam, lParam);
-    if (message == WM_NCDESTROY) self->hwnd_ = nullptr;
+    if (message == WM_NCDESTROY) self->m_hWnd = nullptr;
     return handled;
 }
 
@@ -152,9 +129,9 @@ INT_PTR ModalDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         if (e->message != message) continue;
         LRESULT result = 0;
         if (!e->handler(*this, wParam, lParam, result)) return FALSE;  // default handling
-        // The few messages whose answer is the procedure's own return value.
-        if (message == WM_QUERYDRAGICON || message == WM_CTLCOLORDLG) return static_cast<INT_PTR>(result);
-        ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+        // A message whose answer is the procedure's own return value.
+        if (message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(result);
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
     return FALSE;

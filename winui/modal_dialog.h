@@ -1,53 +1,25 @@
-// The dialog layer the program is built on: an application object with InitInstance, a
-// modal dialog with a message map and an event-sink map for its ActiveX controls.
+// The modal dialog of the dialog layer: a message map for window messages and an
+// event-sink map binding a control's events to typed handlers.
 #pragma once
 
 #include <windows.h>
 #include <oaidl.h>
 
+#include "winui/browser_events.h"
+
 namespace tessel {
 
-class ModalDialog;
-
-// One process-wide application object; WinMain runs its InitInstance.
-class Application {
-public:
-    Application();
-    virtual ~Application();
-    virtual BOOL InitInstance() = 0;
-    // The dialog that stands for the application; page commands and the property use it.
-    ModalDialog* m_pMainWnd = nullptr;
-    const wchar_t* m_lpCmdLine = L"";
-    HINSTANCE m_hInstance = nullptr;
-    static Application* Current();
-
-    // Framework shut-down, after the last dialog and its controls are gone: OLE ends here.
-    void ExitInstance();
-
-protected:
-    // Framework start-up: OLE for the embedded controls on this thread.
-    void InitFramework();
-    // Registers the container window class that dialog templates name by control CLSID.
-    void EnableControlContainer();
-
-private:
-    bool oleStarted_ = false;
-};
-
-HWND MainWindowHandle();
-
-class ModalDialog {
+class ModalDialog : public BrowserEvents {
 public:
     using MessageHandler = bool (*)(ModalDialog& self, WPARAM, LPARAM, LRESULT& result);
     struct MessageEntry {
         UINT message;  // 0 ends the map
         MessageHandler handler;
     };
-    using EventHandler = void (*)(ModalDialog& self, DISPPARAMS& params);
     struct EventSinkEntry {
         UINT controlId;  // 0 ends the map
-        DISPID dispid;
-        EventHandler handler;
+        DISPID dispid;   // DISPID_* of the control's event interface
+        BrowserEventHandler handler;
     };
 
     explicit ModalDialog(UINT templateId, HWND parent = nullptr);
@@ -60,15 +32,15 @@ public:
     // created. The window shows only after OnInitDialog, and not at all when that ends it.
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
-    HWND GetSafeHwnd() const { return hwnd_; }
+    HWND GetSafeHwnd() const { return m_hWnd; }
     // EndDialog was called: the modal loop ends at its next turn.
-    bool IsEnding() const { return ending_; }
+    bool IsEnding() const { return m_ending; }
     // Binds the object to a window made elsewhere, so handlers can be driven without a
     // modal loop (Windows unit tests).
-    void AttachWindow(HWND hwnd) { hwnd_ = hwnd; }
+    void AttachWindow(HWND hwnd) { m_hWnd = hwnd; }
 
-    // Controls report their events here; the sink map routes them to handlers.
-    void FireControlEvent(UINT controlId, DISPID dispid, DISPPARAMS& params);
+    // Controls report their events here: decoded once, then routed by the sink map.
+    void FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params);
 
 protected:
     virtual BOOL OnInitDialog();  // runs DoDataExchange
@@ -86,11 +58,11 @@ private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void RunModalLoop();
 
-    UINT templateId_;
-    HWND parent_;
-    HWND hwnd_ = nullptr;
-    bool ending_ = false;
-    INT_PTR result_ = 0;
+    UINT m_templateId;
+    HWND m_hWndParent;
+    HWND m_hWnd = nullptr;
+    bool m_ending = false;
+    INT_PTR m_result = 0;
 };
 
 }  // namespace tessel

@@ -12,7 +12,7 @@ using namespace tessel;
 static void BM_ParseCommandLine(benchmark::State& state) {
     WideString text;
     for (int i = 0; text.size() < static_cast<std::size_t>(state.range(0)); ++i)
-        text += u"\"key" + Widen(std::to_string(i)) + u"=some value " + Widen(std::to_string(i)) + u"\" ";
+        text += u"\"key" + Latin1ToWide(std::to_string(i)) + u"=some value " + Latin1ToWide(std::to_string(i)) + u"\" ";
     text.resize(state.range(0));
     for (auto _ : state) {
         ParameterMap map;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "params/text.h"
+#include "base/text.h"
 
 #define FUZZ_CHECK(cond)                                                        \
     do {                                                                        \

@@ -15,9 +15,9 @@ TEST(StartPage, FolderWithForwardSlashesNothingEscaped) {
 }
 
 TEST(PropertyName, LastExtensionOnlyIsCut) {
-    EXPECT_EQ(PropertyNameFromModulePath(u"C:\\x\\Viewer.exe"), u"Viewer");
-    EXPECT_EQ(PropertyNameFromModulePath(u"C:\\x.y\\my.viewer.exe"), u"my.viewer");
-    EXPECT_EQ(PropertyNameFromModulePath(u"C:\\x.y\\noext"), u"noext");
+    EXPECT_EQ(FileStem(u"C:\\x\\Viewer.exe"), u"Viewer");
+    EXPECT_EQ(FileStem(u"C:\\x.y\\my.viewer.exe"), u"my.viewer");
+    EXPECT_EQ(FileStem(u"C:\\x.y\\noext"), u"noext");
 }
 
 TEST(WindowSize, BothKeysOrDefault) {

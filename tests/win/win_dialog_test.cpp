@@ -6,8 +6,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/platform_win.h"
+#include <exdisp.h>
+#include <exdispid.h>
+
 #include "app/tessel_dlg.h"
+#include "base/com_win.h"
+#include "winui/application.h"
 
 using namespace tessel;
 
@@ -67,39 +71,52 @@ struct StubDocument {
     IDispatch* AsDispatch() { return reinterpret_cast<IDispatch*>(this); }
 };
 
-// A stand-in for the browser control's dispatch interface: Document and LocationURL.
-class StubBrowser final : public IDispatch {
-public:
+// IWebBrowser2's dispatch ids of the two properties (the headers do not name them).
+constexpr DISPID kDocumentId = 203;
+constexpr DISPID kLocationUrlId = 211;
+
+// A stand-in for the browser control: IWebBrowser2's Document and LocationURL, filled in
+// the same way as the document's table; each read is noted by its dispatch id.
+struct StubBrowser {
+    void** vtable;
     IDispatch* document = nullptr;
     bool failDocument = false;
     std::wstring location;
     std::vector<DISPID> calls;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        *out = (riid == IID_IUnknown || riid == IID_IDispatch) ? this : nullptr;
+    static HRESULT STDMETHODCALLTYPE QueryInterface(StubBrowser* self, REFIID riid, void** out) {
+        *out = (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser2) ? self : nullptr;
         return *out ? S_OK : E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
-        calls.push_back(id);
-        if (id == 203) {
-            if (failDocument) return E_FAIL;
-            V_VT(result) = VT_DISPATCH;
-            V_DISPATCH(result) = document;
-            if (document) document->AddRef();
-            return document ? S_OK : S_FALSE;
-        }
-        if (id == 211) {
-            V_VT(result) = VT_BSTR;
-            V_BSTR(result) = SysAllocString(location.c_str());
-            return S_OK;
-        }
+    static ULONG STDMETHODCALLTYPE AddRef(StubBrowser*) { return 2; }
+    static ULONG STDMETHODCALLTYPE Release(StubBrowser*) { return 1; }
+    static HRESULT STDMETHODCALLTYPE GetDocument(StubBrowser* self, IDispatch** out) {
+        self->calls.push_back(kDocumentId);
+        *out = nullptr;
+        if (self->failDocument) return E_FAIL;
+        *out = self->document;
+        if (self->document) self->document->AddRef();
+        return self->document ? S_OK : S_FALSE;
+    }
+    static HRESULT STDMETHODCALLTYPE GetLocationURL(StubBrowser* self, BSTR* out) {
+        self->calls.push_back(kLocationUrlId);
+        *out = SysAllocString(self->location.c_str());
         return S_OK;
     }
+
+    StubBrowser() {
+        static std::vector<void*> table = [] {
+            std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
+            t[0] = reinterpret_cast<void*>(&QueryInterface);
+            t[1] = reinterpret_cast<void*>(&AddRef);
+            t[2] = reinterpret_cast<void*>(&Release);
+            t[VtableSlot(&IWebBrowser2::get_Document)] = reinterpret_cast<void*>(&GetDocument);
+            t[VtableSlot(&IWebBrowser2::get_LocationURL)] = reinterpret_cast<void*>(&GetLocationURL);
+            return t;
+        }();
+        vtable = table.data();
+    }
+    IWebBrowser2* AsBrowser() { return reinterpret_cast<IWebBrowser2*>(this); }
 };
 
 // A window that only counts WM_CLOSE, standing for the dialog's own.
@@ -113,7 +130,7 @@ LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 class TestApp : public Application {
 public:
-    BOOL InitInstance() override { return FALSE; }
+    int InitInstance() override { return 0; }
 };
 
 class DialogEvents : public ::testing::Test {
@@ -128,7 +145,7 @@ protected:
                              nullptr, wc.hInstance, nullptr);
         ASSERT_TRUE(hwnd);
         dlg.AttachWindow(hwnd);
-        dlg.m_browser.AttachDispatch(nullptr, ComPtr<IDispatch>(&browser));
+        dlg.m_browser.Attach(nullptr, ComPtr<IWebBrowser2>(browser.AsBrowser()));
         app.m_pMainWnd = &dlg;
     }
     void TearDown() override {
@@ -153,7 +170,7 @@ protected:
         V_VT(&args[1]) = VT_DISPATCH;
         V_DISPATCH(&args[1]) = nullptr;
         DISPPARAMS p{args, nullptr, 2, 0};
-        dlg.FireControlEvent(kBrowserControlId, 259, p);
+        dlg.FireControlEvent(kBrowserControlId, DISPID_DOCUMENTCOMPLETE, p);
         VariantClear(&url);
     }
 
@@ -175,7 +192,7 @@ protected:
         V_VT(&args[6]) = VT_DISPATCH;
         V_DISPATCH(&args[6]) = nullptr;
         DISPPARAMS p{args, nullptr, 7, 0};
-        dlg.FireControlEvent(controlId, 250, p);
+        dlg.FireControlEvent(controlId, DISPID_BEFORENAVIGATE2, p);
         VariantClear(&url);
         return cancel;
     }
@@ -240,7 +257,7 @@ TEST_F(DialogEvents, ExitWordsCloseOnceAndNeverCancel) {
 TEST_F(DialogEvents, DownloadCompleteOutsideAResultTouchesNothing) {
     browser.location = L"http://h/result.XML";
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    dlg.FireControlEvent(kBrowserControlId, 104, none);
-    EXPECT_EQ(browser.calls, std::vector<DISPID>{211});
+    dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
+    EXPECT_EQ(browser.calls, std::vector<DISPID>{kLocationUrlId});
     EXPECT_TRUE(IsWindow(hwnd));
 }

@@ -7,7 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/platform_win.h"
+#include "base/com_win.h"
+#include "base/handles_win.h"
+#include "base/wide_win.h"
+#include "events/process_win.h"
+#include "events/registry_win.h"
+#include "params/parameter_file_win.h"
+#include "viewer/post_data_win.h"
 #include "events/transfer_commands.h"
 
 #include <shellapi.h>

@@ -1,6 +1,7 @@
 // Wide text is UTF-16 code units everywhere, so native tests see what Windows sees.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,12 +19,24 @@ using NarrowToWide = WideString (*)(std::string_view);
 bool PortableIsSpaceAbove00FF(char16_t c);
 // ISO 8859-1: each byte becomes the unit of the same value.
 WideString Latin1ToWide(std::string_view bytes);
-// U+0001..U+00FF become one byte each; any unit above U+00FF empties the whole string.
+// U+0001..U+00FF become one byte each; any unit above U+00FF fails the whole string.
+std::optional<std::string> TryNarrowLatin1(WideView text);
+// The same, with a failure as empty text.
 std::string NarrowLatin1(WideView text);
 // Text up to its first NUL, as a C string API would see it.
 std::string_view CutAtNul(std::string_view s);
 WideView CutAtNul(WideView s);
 
-WideString Widen(std::string_view ascii);  // for literals in tests and logic
+// The text without leading and trailing units for which isSpace holds.
+template <typename IsSpace>
+WideView TrimView(WideView s, IsSpace isSpace) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && isSpace(s[b])) ++b;
+    while (e > b && isSpace(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+// A path's file name without folder and without its last extension.
+WideString FileStem(WideView path);
 
 }  // namespace tessel

@@ -1,0 +1,19 @@
+#include "events/page_title_win.h"
+
+#include <mshtml.h>
+
+#include "base/com_win.h"
+
+namespace tessel {
+
+std::optional<WideString> PageTitle(WebBrowser& browser) {
+    ComPtr<IDispatch> document = browser.GetDocument();
+    if (!document) return std::nullopt;
+    ComPtr<IHTMLDocument2> html;
+    if (FAILED(document.As(&html)) || !html) return std::nullopt;
+    ScopedBstr title;
+    html->get_title(title.put());  // a failed read leaves the title empty
+    return title.str();
+}
+
+}  // namespace tessel

@@ -1,0 +1,13 @@
+// The parameter file, opened by wide name.
+#pragma once
+
+#include "base/text.h"
+#include "params/parameter_map.h"
+
+namespace tessel {
+
+// Byte mode; others may read and write meanwhile. True whenever the file opened; a
+// directory or a missing file gives false.
+bool ReadParameterFile(const WideString& path, ParameterMap& map);
+
+}  // namespace tessel

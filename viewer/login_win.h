@@ -1,0 +1,26 @@
+// The one plain HTTP login request to the print server.
+#pragma once
+
+#include <windows.h>
+
+#include "base/text.h"
+
+namespace tessel {
+
+struct LoginOutcome {
+    enum class Kind {
+        Accepted,        // answered 200 (after any redirects)
+        NotAccepted,     // answered otherwise, or no answer: the viewer opens all the same
+        HttpLayerError,  // an error of the HTTP layer the login does not absorb
+    };
+    Kind kind;
+    DWORD error = 0;  // with HttpLayerError: the layer's error code
+};
+
+// GET /wt4/login on port 80 of host, as HTTP/1.0.
+LoginOutcome LoginToServer(const WideString& host);
+
+// The text the HTTP layer has for an error code, or empty.
+WideString InternetErrorText(DWORD code);
+
+}  // namespace tessel

@@ -1,0 +1,16 @@
+// The input document as the viewer request's body.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include "params/parameter_map.h"
+
+namespace tessel {
+
+// The document named by "InputPath", read in text mode, as a byte array in `postData` and
+// its header line in `headers`; both stay empty when it cannot be read (the request is then
+// a GET). False only when memory for them could not be had.
+bool LoadPostData(ParameterMap& params, VARIANT& postData, VARIANT& headers);
+
+}  // namespace tessel

@@ -1,0 +1,42 @@
+// The process-wide application object of the dialog layer.
+#pragma once
+
+#include <windows.h>
+
+namespace tessel {
+
+class ModalDialog;
+
+// One application object; the entry point hands it the instance and the command-line tail
+// and calls Run, whose value is the process's exit status.
+class Application {
+public:
+    Application();
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Framework start-up, InitInstance, framework shut-down (OLE ends only after the last
+    // dialog and its controls are gone); InitInstance's value is returned.
+    int Run();
+    static Application* Current();
+
+    // The dialog that stands for the application while it runs.
+    ModalDialog* m_pMainWnd = nullptr;
+    const wchar_t* m_lpCmdLine = L"";
+    HINSTANCE m_hInstance = nullptr;
+
+protected:
+    // The application's own start-up and run; its value is the exit status.
+    virtual int InitInstance() = 0;
+    // Registers the container window class that dialog templates name by control CLSID.
+    void EnableControlContainer();
+
+private:
+    bool m_oleStarted = false;
+};
+
+// The main dialog's window, or null.
+HWND MainWindowHandle();
+
+}  // namespace tessel

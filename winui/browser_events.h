@@ -1,0 +1,35 @@
+// The browser control's events as the program uses them: decoded once from the control's
+// dispatch arguments, by their DISPID_* names, into typed callbacks.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include "base/text.h"
+
+namespace tessel {
+
+// What an event carries that the program reads: the URL of BeforeNavigate2 and
+// DocumentComplete (empty for DownloadComplete).
+struct BrowserEvent {
+    WideString url;
+};
+
+// Implemented by whoever sinks a browser control's events (the dialog). The dialog's
+// event-sink map says which of them it takes from which control.
+class BrowserEvents {
+public:
+    virtual void OnBeforeNavigate2(const BrowserEvent&) {}
+    virtual void OnDownloadComplete(const BrowserEvent&) {}
+    virtual void OnDocumentComplete(const BrowserEvent&) {}
+
+protected:
+    ~BrowserEvents() = default;
+};
+
+using BrowserEventHandler = void (BrowserEvents::*)(const BrowserEvent&);
+
+// DWebBrowserEvents2 arguments (they arrive in reverse order) into an event.
+BrowserEvent DecodeBrowserEvent(DISPID dispid, const DISPPARAMS& params);
+
+}  // namespace tessel

@@ -1,0 +1,25 @@
+// The three operations of the browser control the program uses, behind a small interface:
+// the subsystems navigate and read through it, tests put a fake behind it.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include "base/com_win.h"
+#include "base/text.h"
+
+namespace tessel {
+
+class WebBrowser {
+public:
+    // Null pointers mean absent arguments.
+    virtual HRESULT Navigate(const WideString& url, VARIANT* postData = nullptr, VARIANT* headers = nullptr) = 0;
+    // The current top-level document, or null.
+    virtual ComPtr<IDispatch> GetDocument() = 0;
+    virtual WideString GetLocationURL() = 0;
+
+protected:
+    ~WebBrowser() = default;
+};
+
+}  // namespace tessel
