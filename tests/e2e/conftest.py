@@ -1,6 +1,7 @@
 """pytest set-up for the end-to-end tests: one Wine session (prefix, Xvfb, wineserver) for the
 whole run, ended also when the run is interrupted; on a failure the report carries each
-viewer's trace and exit status, the requests the simulator saw and a screenshot."""
+viewer's trace and state, the requests the simulator saw and a screenshot, all taken
+before the test's own clean-up (see E2ETest.tearDown)."""
 import os
 import sys
 
@@ -24,17 +25,6 @@ def pytest_runtest_makereport(item, call):
     if report.when != "call" or not report.failed:
         return
     test = getattr(item, "_testcase", None) or getattr(item, "instance", None)
-    lines = []
-    for n, viewer in enumerate(getattr(test, "viewers", []) or []):
-        lines.append("viewer %d: pid %s, exit status %s" % (n, viewer.pid, viewer.exit_code))
-        lines += ["  " + line for line in viewer.trace()]
-    server = getattr(test, "server", None)
-    if server is not None:
-        lines.append("requests the simulator saw:")
-        lines += ["  %.3f %s (%d bytes)%s" % (r.time, r.request_line, len(r.body), "  [curl]" if r.from_curl else "")
-                  for r in server.matching(lambda r: True)]
-    os.makedirs(harness.ARTIFACTS, exist_ok=True)
-    shot = os.path.join(harness.ARTIFACTS, "failed-%s.png" % item.name)
-    if harness.session().screenshot(shot):
-        lines.append("screenshot: " + shot)
-    report.sections.append(("viewer and simulator", "\n".join(lines)))
+    text = getattr(test, "failure_report", None)
+    if text:
+        report.sections.append(("viewer and simulator", text))

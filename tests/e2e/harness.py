@@ -162,14 +162,39 @@ class E2ETest(unittest.TestCase):
     result = "ok"
 
     def setUp(self):
+        self.started = time.time()
+        self.failure_report = None
         self.address = new_address()
         self.server = PrintServer(self.address, 80, 8080, login=self.login, result=self.result)
         self.viewers = []
 
     def tearDown(self):
+        # Under pytest the failure is already recorded on the result (its _excinfo); under
+        # plain unittest the outcome says so.
+        outcome = getattr(self, "_outcome", None)
+        failed = outcome is not None and (not outcome.success or bool(getattr(outcome.result, "_excinfo", None)))
+        if failed:
+            self.failure_report = self.describe()  # while the viewers still run
         for v in self.viewers:
             v.close()
         self.server.close()
+
+    def describe(self):
+        """The viewers' state and traces, the simulator's requests and a screenshot."""
+        lines = []
+        for n, v in enumerate(self.viewers):
+            state = "running" if v.running() else "exit status %s" % v.exit_code
+            lines.append("viewer %d: pid %s, %s" % (n, v.pid, state))
+            lines += ["  " + line for line in v.trace()]
+        lines.append("requests the simulator saw:")
+        lines += ["  %+.3f s %s (%d bytes)%s" % (r.time - self.started, r.request_line, len(r.body),
+                                                 "  [curl]" if r.from_curl else "")
+                  for r in self.server.matching(lambda r: True)]
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        shot = os.path.join(ARTIFACTS, "failed-%s.png" % self._testMethodName)
+        if session().screenshot(shot):
+            lines.append("screenshot: " + shot)
+        return "\n".join(lines)
 
     def launch(self, tail):
         v = Viewer(tail)

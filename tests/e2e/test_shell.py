@@ -164,6 +164,11 @@ class Messages(E2ETest):
         self.ready(v)
         _, out = v.probe("focus", PROP)
         self.assertIn("focus inside", out, "the keyboard focus belongs in the control, not on %s" % out)
+        # Deactivated and activated again, the window gives the focus back to the control.
+        self.assertEqual(v.probe("show", PROP, 6)[1].strip(), "iconic 1")
+        self.assertEqual(v.probe("show", PROP, 9)[1].strip(), "iconic 0")
+        _, out = v.probe("focus", PROP)
+        self.assertIn("focus inside", out, "after the window was activated again: %s" % out)
         for vk in (0x09, 0x0D, 0x1B):
             self.assertIn("posted focus", v.probe("key", PROP, vk)[1])
         # The thread's posted messages are taken in order: the close is handled only after
