@@ -116,7 +116,8 @@ class Viewer:
         for raw in self.proc.stderr.decode("utf-8", "replace").splitlines():
             if "OutputDebugStringA" in raw and '"tessel: ' in raw:
                 text = raw.split('"tessel: ', 1)[1]
-                text = text[:-1] if text.endswith('"') else text
+                # Wine cuts a long string short and marks it with "..." after the quote.
+                text = text[:-4] if text.endswith('"...') else text[:-1] if text.endswith('"') else text
                 # Wine writes the text C-escaped.
                 text = codecs.decode(text.encode("latin-1", "replace"), "unicode_escape")
                 lines.append(text.rstrip("\n"))

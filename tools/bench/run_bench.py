@@ -35,7 +35,8 @@ def trace_times(stderr):
     """(tick seconds, text) of each trace line written with +timestamp."""
     out = []
     for line in stderr.decode("utf-8", "replace").splitlines():
-        m = re.match(r"^(\d+\.\d+):.*OutputDebugStringA \"tessel: (.*)\"$", line)
+        # Wine cuts a long string short and marks it with "..." after the closing quote.
+        m = re.match(r"^(\d+\.\d+):.*OutputDebugStringA \"tessel: (.*)\"(?:\.\.\.)?$", line)
         if m:
             out.append((float(m.group(1)), m.group(2).replace("\\n", "")))
     return out
