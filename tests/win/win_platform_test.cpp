@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include "base/wide_win.h"
 #include "events/process_win.h"
 #include "events/registry_win.h"
+#include "events/result_delivery_win.h"
 #include "params/parameter_file_win.h"
 #include "viewer/post_data_win.h"
 #include "events/transfer_commands.h"
@@ -208,4 +210,44 @@ TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
     ASSERT_EQ(del.size(), 12u);
     EXPECT_EQ(del[0], L"C:\\Program Files\\Common Files\\Quorvex\\curl.exe");
     EXPECT_EQ(del[11], L"http://h/viewer?file=a%26b%20c.xml");
+}
+
+namespace {
+// The small browser interface the subsystems take, with a location of the test's choosing.
+class FakeBrowser final : public WebBrowser {
+public:
+    explicit FakeBrowser(WideString location) : location_(std::move(location)) {}
+    HRESULT Navigate(const WideString&, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+    ComPtr<IDispatch> GetDocument() override { return nullptr; }
+    WideString GetLocationURL() override { return location_; }
+
+private:
+    WideString location_;
+};
+}  // namespace
+
+TEST(ResultRetrievalWin, OnlyResultLocationsEndTheRunAndNothingIsLeftBehind) {
+    ParameterMap params;
+    params.Store("URL", "http://127.0.0.1:9/viewer");
+    FakeBrowser page(u"http://127.0.0.1:9/viewer?x=1");
+    EXPECT_EQ(RetrieveResult(params, page), std::nullopt);
+    FakeBrowser result(u"http://127.0.0.1:9/jobs/r.xml");
+    EXPECT_EQ(RetrieveResult(params, result), std::optional<int>(0)) << "no OutputPath: a normal end";
+    // With an output path but no transfer tool installed here: not delivered, and neither
+    // the output nor a working file appears in its folder.
+    const std::string folder = TempDir() + "tessel retrieval\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    params.Store("OutputPath", folder + "out.xml");
+    EXPECT_EQ(RetrieveResult(params, result), std::optional<int>(kExitNotDelivered));
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    int entries = 0;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) ++entries;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(entries, 0);
+    RemoveDirectoryA(folder.c_str());
 }
