@@ -31,13 +31,18 @@ _run_net = 20 + os.getpid() % 200
 _addresses = itertools.count(20)
 
 
+def _interrupted(*_):
+    # As Ctrl-C: pytest stops the run and its fixtures close the session.
+    raise KeyboardInterrupt
+
+
 def session():
     global _session
     if _session is None:
         _session = WineSession()
         # Xvfb, wineserver and the prefix go also when the run is interrupted.
         atexit.register(close_session)
-        signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+        signal.signal(signal.SIGTERM, _interrupted)
     return _session
 
 
