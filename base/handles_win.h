@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <utility>
-
 namespace tessel {
 
 template <typename Traits>

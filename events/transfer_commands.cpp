@@ -4,12 +4,28 @@ namespace tessel {
 
 namespace {
 
-constexpr char16_t kHex[] = u"0123456789ABCDEF";
+// Each unit for which `encode` holds becomes %XX; the rest stays as it is.
+template <typename Encode>
+WideString PercentEncode(WideView text, Encode encode) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    WideString out;
+    out.reserve(text.size());
+    for (char16_t u : text) {
+        if (!encode(u)) {
+            out += u;
+            continue;
+        }
+        out += u'%';
+        out += kHex[(u >> 4) & 0xF];
+        out += kHex[u & 0xF];
+    }
+    return out;
+}
 
-void AppendEncoded(WideString& out, char16_t u) {
-    out += u'%';
-    out += kHex[(u >> 4) & 0xF];
-    out += kHex[u & 0xF];
+// The folder part of a path, separator included ("C:\out\" of "C:\out\r.xml", "" of "r.xml").
+std::string_view FolderOf(std::string_view path) {
+    const std::size_t end = path.find_last_of("\\/:");
+    return end == std::string_view::npos ? std::string_view() : path.substr(0, end + 1);
 }
 
 // "%S": the wide piece narrowed unit for unit; a unit above U+00FF fails the whole line.
@@ -50,37 +66,16 @@ std::optional<std::string> Fitting(std::string line) {
 }  // namespace
 
 WideString EscapeCommandLineUrl(WideView text) {
-    WideString out;
-    out.reserve(text.size());
-    for (char16_t u : text) {
-        if (u <= 0x20 || u == u'"' || u == 0x7F)
-            AppendEncoded(out, u);
-        else
-            out += u;
-    }
-    return out;
+    return PercentEncode(text, [](char16_t u) { return u <= 0x20 || u == u'"' || u == 0x7F; });
 }
 
 WideString EncodeQueryValue(WideView name) {
-    WideString out;
-    out.reserve(name.size());
-    for (char16_t u : name) {
-        if (u == u'&' || u == u'#' || u == u'+')
-            AppendEncoded(out, u);
-        else
-            out += u;
-    }
-    return out;
+    return PercentEncode(name, [](char16_t u) { return u == u'&' || u == u'#' || u == u'+'; });
 }
 
 bool IsQuotablePath(std::string_view path) {
     return !path.empty() && path.find('"') == std::string_view::npos && path.find('\0') == std::string_view::npos &&
            path.back() != '\\' && path.back() != '/';
-}
-
-std::string_view FolderOf(std::string_view path) {
-    const std::size_t end = path.find_last_of("\\/:");
-    return end == std::string_view::npos ? std::string_view() : path.substr(0, end + 1);
 }
 
 std::string SiblingPath(std::string_view outputPath, std::string_view unique, std::string_view extension) {

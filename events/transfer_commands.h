@@ -40,9 +40,6 @@ std::optional<std::string> FormatDeleteCommand(WideView toolPath, std::string_vi
 // The output path refuses quoting when it holds a double quote or ends in a separator.
 bool IsQuotablePath(std::string_view path);
 
-// The folder part of a path, separator included ("C:\out\" of "C:\out\r.xml", "" of "r.xml").
-std::string_view FolderOf(std::string_view path);
-
 // A working file beside the output: same folder, so the final move is a rename.
 std::string SiblingPath(std::string_view outputPath, std::string_view unique, std::string_view extension);
 

@@ -157,6 +157,7 @@ struct HostState {
     ComPtr<BrowserSite> site;
     ComPtr<BrowserEventSink> sink;
     ComPtr<IOleObject> object;
+    ComPtr<IOleInPlaceObject> inplace;
     ComPtr<IWebBrowser2> browser;
     ComPtr<IConnectionPoint> events;
     DWORD cookie = 0;
@@ -183,6 +184,7 @@ bool Embed(HWND host, HostState& st) {
     // UI activation, not only in-place: the control then takes the keyboard and hands its
     // active object to the frame. (Wine's control UI-activates only on this first verb.)
     if (FAILED(st.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, st.site.Get(), 0, host, &rc))) return false;
+    st.object.As(&st.inplace);
     st.object.As(&st.browser);  // a stand-in control in tests may have none
     ComPtr<IConnectionPointContainer> cpc;
     if (SUCCEEDED(st.object.As(&cpc)) && SUCCEEDED(cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &st.events)))
@@ -193,12 +195,10 @@ bool Embed(HWND host, HostState& st) {
 // In the order the control expects: deactivate, stop the events, take the client site
 // away, close; the references go last. OLE itself ends later, with the application.
 void Unembed(HostState& st) {
-    if (st.object) {
-        ComPtr<IOleInPlaceObject> inplace;
-        if (SUCCEEDED(st.object.As(&inplace))) {
-            TESSEL_CHECK(inplace->UIDeactivate());
-            TESSEL_CHECK(inplace->InPlaceDeactivate());
-        }
+    if (st.inplace) {
+        TESSEL_CHECK(st.inplace->UIDeactivate());
+        TESSEL_CHECK(st.inplace->InPlaceDeactivate());
+        st.inplace.Reset();
     }
     if (st.events && st.cookie) TESSEL_CHECK(st.events->Unadvise(st.cookie));
     st.events.Reset();
@@ -217,10 +217,7 @@ void Unembed(HostState& st) {
 HWND ControlWindow(const HostState& st) {
     HWND window = nullptr;
     if (IOleInPlaceActiveObject* active = st.site ? st.site->active() : nullptr) active->GetWindow(&window);
-    if (!window && st.object) {
-        ComPtr<IOleInPlaceObject> inplace;
-        if (SUCCEEDED(st.object.As(&inplace))) inplace->GetWindow(&window);
-    }
+    if (!window && st.inplace) st.inplace->GetWindow(&window);
     return window;
 }
 
@@ -234,12 +231,9 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_SIZE:
-        if (HostState* st = StateOf(hwnd); st && st->object) {
-            ComPtr<IOleInPlaceObject> inplace;
-            if (SUCCEEDED(st->object.As(&inplace))) {
-                RECT rc{0, 0, LOWORD(lParam), HIWORD(lParam)};
-                TESSEL_CHECK(inplace->SetObjectRects(&rc, &rc));
-            }
+        if (HostState* st = StateOf(hwnd); st && st->inplace) {
+            RECT rc{0, 0, LOWORD(lParam), HIWORD(lParam)};
+            TESSEL_CHECK(st->inplace->SetObjectRects(&rc, &rc));
         }
         return 0;
     case WM_SETFOCUS:

@@ -1,7 +1,5 @@
 #include "winui/modal_dialog.h"
 
-#include <ole2.h>
-
 #include <cstring>
 #include <vector>
 
@@ -19,7 +17,7 @@ namespace {
 // initialisation, as a modal dialog box is, so a dialog that ends there never shows.
 std::vector<BYTE> LoadTemplate(HINSTANCE inst, UINT id, bool& visible) {
     std::vector<BYTE> copy;
-    HRSRC res = ::FindResourceW(inst, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    HRSRC res = ::FindResourceW(inst, MAKEINTRESOURCEW(id), RT_DIALOG);
     HGLOBAL data = res ? ::LoadResource(inst, res) : nullptr;
     const BYTE* bytes = data ? static_cast<const BYTE*>(::LockResource(data)) : nullptr;
     const DWORD size = res ? ::SizeofResource(inst, res) : 0;
@@ -42,9 +40,8 @@ std::vector<BYTE> LoadTemplate(HINSTANCE inst, UINT id, bool& visible) {
 }  // namespace
 
 INT_PTR ModalDialog::DoModal() {
-    HINSTANCE inst = Application::Current() ? Application::Current()->m_hInstance
-                                            : ::GetModuleHandleW(nullptr);
-    if (!inst) inst = ::GetModuleHandleW(nullptr);
+    const Application* app = Application::Current();
+    const HINSTANCE inst = app && app->m_hInstance ? app->m_hInstance : ::GetModuleHandleW(nullptr);
     bool visible = false;
     const std::vector<BYTE> dialogTemplate = LoadTemplate(inst, m_templateId, visible);
     if (dialogTemplate.empty()) return -1;

@@ -85,6 +85,10 @@ class ResultTest(E2ETest):
         p.update(extra)
         return self.launch_params(**p)
 
+    def earlier_result(self):
+        with open(self.output, "wb") as f:
+            f.write(EARLIER)
+
     def navigate_to(self, path):
         """Launches, waits for the viewer page, then sends the browser to a result of its own."""
         v = self.launch_params(OutputPath=session().windows_path(self.output))
@@ -112,8 +116,7 @@ class ResultTest(E2ETest):
 
 class WholeRoad(ResultTest):
     def test_launch_to_result_file_and_delete(self):
-        with open(self.output, "wb") as f:
-            f.write(EARLIER)  # an earlier run's result is replaced
+        self.earlier_result()  # an earlier run's result is replaced
         v = self.finish()
         self.assertEqual(v.wait_exit(60), 0, v.trace())
         posted = self.server.wait_for(lambda r: r.method == "POST" and r.path == "/viewer", 1)
@@ -207,24 +210,23 @@ class FailedDownload(ResultTest):
             self.assertIsNotNone(self.server.wait_for(is_result_download, 1), mode)
             self.assertIn("result: download failed, nothing deleted", v.trace())
 
-    def test_cut_transfer_leaves_an_earlier_file_untouched(self):
+    def cut_transfer(self, earlier):
         self.server.result = "cut"
-        with open(self.output, "wb") as f:
-            f.write(EARLIER)
+        if earlier:
+            self.earlier_result()
         v = self.finish()
-        self.assertNotDelivered(v, earlier=EARLIER)
+        self.assertNotDelivered(v, earlier=earlier)
         self.assertIsNotNone(self.server.wait_for(is_result_download, 1))
 
+    def test_cut_transfer_leaves_an_earlier_file_untouched(self):
+        self.cut_transfer(EARLIER)
+
     def test_cut_transfer_without_an_earlier_file_leaves_no_file(self):
-        self.server.result = "cut"
-        v = self.finish()
-        self.assertNotDelivered(v)
-        self.assertIsNotNone(self.server.wait_for(is_result_download, 1))
+        self.cut_transfer(None)
 
     def test_redirect_to_curl_is_not_the_result(self):
         self.server.result = "redirect"
-        with open(self.output, "wb") as f:
-            f.write(EARLIER)
+        self.earlier_result()
         v = self.finish()
         self.assertNotDelivered(v, earlier=EARLIER)
         self.assertIsNotNone(self.server.wait_for(is_result_download, 1))

@@ -4,6 +4,8 @@
 #include <mshtml.h>
 
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include <exdisp.h>
@@ -33,6 +35,17 @@ std::size_t VtableSlot(Method method) {
     return (raw.ptr - 1) / sizeof(void*);
 }
 
+// A method table of "not implemented" entries with IUnknown's three and the given slots set.
+template <typename QI, typename Add, typename Rel>
+std::vector<void*> StubTable(QI qi, Add add, Rel rel, std::initializer_list<std::pair<std::size_t, void*>> slots) {
+    std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
+    t[0] = reinterpret_cast<void*>(qi);
+    t[1] = reinterpret_cast<void*>(add);
+    t[2] = reinterpret_cast<void*>(rel);
+    for (const auto& [slot, fn] : slots) t[slot] = fn;
+    return t;
+}
+
 struct StubDocument {
     void** vtable;
     LONG refs = 1;
@@ -58,14 +71,8 @@ struct StubDocument {
     }
 
     StubDocument() {
-        static std::vector<void*> table = [] {
-            std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
-            t[0] = reinterpret_cast<void*>(&QueryInterface);
-            t[1] = reinterpret_cast<void*>(&AddRef);
-            t[2] = reinterpret_cast<void*>(&Release);
-            t[VtableSlot(&IHTMLDocument2::get_title)] = reinterpret_cast<void*>(&GetTitle);
-            return t;
-        }();
+        static std::vector<void*> table =
+            StubTable(&QueryInterface, &AddRef, &Release, {{VtableSlot(&IHTMLDocument2::get_title), reinterpret_cast<void*>(&GetTitle)}});
         vtable = table.data();
     }
     IDispatch* AsDispatch() { return reinterpret_cast<IDispatch*>(this); }
@@ -105,15 +112,10 @@ struct StubBrowser {
     }
 
     StubBrowser() {
-        static std::vector<void*> table = [] {
-            std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
-            t[0] = reinterpret_cast<void*>(&QueryInterface);
-            t[1] = reinterpret_cast<void*>(&AddRef);
-            t[2] = reinterpret_cast<void*>(&Release);
-            t[VtableSlot(&IWebBrowser2::get_Document)] = reinterpret_cast<void*>(&GetDocument);
-            t[VtableSlot(&IWebBrowser2::get_LocationURL)] = reinterpret_cast<void*>(&GetLocationURL);
-            return t;
-        }();
+        static std::vector<void*> table =
+            StubTable(&QueryInterface, &AddRef, &Release,
+                      {{VtableSlot(&IWebBrowser2::get_Document), reinterpret_cast<void*>(&GetDocument)},
+                       {VtableSlot(&IWebBrowser2::get_LocationURL), reinterpret_cast<void*>(&GetLocationURL)}});
         vtable = table.data();
     }
     IWebBrowser2* AsBrowser() { return reinterpret_cast<IWebBrowser2*>(this); }
