@@ -95,8 +95,10 @@ class Viewer:
         return r.returncode, r.stdout.decode("utf-8", "replace").replace("\r", "")
 
     def wait_window(self, timeout_ms=20000):
+        """The window is there and its initialisation is over: the start page is the last
+        thing it does, after sizing, showing and the property; the window exists before all of them."""
         code, _ = self.probe("wait", PROP, timeout_ms)
-        return code == 0
+        return code == 0 and self.wait_trace("navigate start page: ", timeout_ms / 1000) is not None
 
     def info(self):
         _, out = self.probe("info", PROP, PROP)
