@@ -103,9 +103,16 @@ class WineSession:
         return Started(["wine", *args], self._env_for(debugstr))
 
     def reg_add(self, key, name, value, kind="REG_SZ"):
-        r = self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
-        if r.returncode != 0:
-            raise RuntimeError("reg add failed: %r" % r.stderr[-500:])
+        # reg.exe has been seen to fail once in many runs with no message at all; the
+        # value is what counts, so a failed add is tried again and the value read back.
+        for _ in range(3):
+            r = self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
+            if r.returncode == 0:
+                return
+            q = self.wine("reg", "query", key, "/v", name)
+            if q.returncode == 0 and value.encode("latin-1", "replace") in q.stdout:
+                return
+        raise RuntimeError("reg add failed with status %s: %r %r" % (r.returncode, r.stdout[-500:], r.stderr[-500:]))
 
     def reg_delete(self, key):
         self.wine("reg", "delete", key, "/f")

@@ -210,8 +210,14 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"focus") {
         // Where the window's thread holds the keyboard focus: the dialog, the control's
         // container (our window of the control's class), inside it, or elsewhere.
-        HWND focus = FocusOf(hwnd);
+        // Focus moves on activation, which the viewer's thread handles in its own time: wait
+        // up to 5 s for it to settle inside the control before reporting where it is.
         HWND container = GetDlgItem(hwnd, 1001);
+        HWND focus = FocusOf(hwnd);
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; focus = FocusOf(hwnd)) {
+            if (focus && container && focus != container && IsChild(container, focus)) break;
+            Sleep(20);
+        }
         wchar_t cls[128] = {};
         if (focus) GetClassNameW(focus, cls, 128);
         const char* where = !focus                                      ? "none"
