@@ -110,7 +110,7 @@ class WineSession:
             if r.returncode == 0:
                 return
             q = self.wine("reg", "query", key, "/v", name)
-            if q.returncode == 0 and value.encode("latin-1", "replace") in q.stdout:
+            if q.returncode == 0 and b"    %s\r\n" % value.encode("latin-1", "replace") in q.stdout:
                 return
         raise RuntimeError("reg add failed with status %s: %r %r" % (r.returncode, r.stdout[-500:], r.stderr[-500:]))
 

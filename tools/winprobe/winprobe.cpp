@@ -209,23 +209,24 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (verb == L"focus") {
         // Where the window's thread holds the keyboard focus: the dialog, the control's
-        // container (our window of the control's class), inside it, or elsewhere.
-        // Focus moves on activation, which the viewer's thread handles in its own time: wait
-        // up to 5 s for it to settle inside the control before reporting where it is.
+        // container (our window of the control's class), inside it, or elsewhere. Focus moves
+        // on activation, which the viewer's thread handles in its own time: wait up to 5 s for
+        // it to settle inside the control before reporting.
         HWND container = GetDlgItem(hwnd, 1001);
+        auto where = [&](HWND focus) {
+            return !focus                                   ? "none"
+                   : focus == hwnd                          ? "dialog"
+                   : focus == container                     ? "container"
+                   : container && IsChild(container, focus) ? "inside"
+                                                            : "elsewhere";
+        };
         HWND focus = FocusOf(hwnd);
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; focus = FocusOf(hwnd)) {
-            if (focus && container && focus != container && IsChild(container, focus)) break;
+        for (DWORD start = GetTickCount(); strcmp(where(focus), "inside") != 0 && GetTickCount() - start < 5000;
+             focus = FocusOf(hwnd))
             Sleep(20);
-        }
         wchar_t cls[128] = {};
         if (focus) GetClassNameW(focus, cls, 128);
-        const char* where = !focus                                      ? "none"
-                            : focus == hwnd                             ? "dialog"
-                            : focus == container                        ? "container"
-                            : container && IsChild(container, focus)    ? "inside"
-                                                                        : "elsewhere";
-        printf("focus %s\nclass %s\n", where, Utf8(cls).c_str());
+        printf("focus %s\nclass %s\n", where(focus), Utf8(cls).c_str());
         return 0;
     }
     if (verb == L"key" && argc >= 4) {
