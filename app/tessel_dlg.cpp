@@ -11,8 +11,8 @@
 #include "events/result_delivery_win.h"
 #include "params/command_line.h"
 #include "params/parameter_file_win.h"
+#include "viewer/login_win.h"
 #include "viewer/start_sequence_win.h"
-#include "winui/application.h"
 #include "winui/browser_host.h"
 
 namespace tessel {
@@ -22,13 +22,20 @@ namespace {
 // dialog takes without acting on it.
 constexpr UINT kSystemCommandMask = 0xFFF0;
 constexpr UINT kInertSystemCommand = 0x0010;
+
+int ExitStatusOf(Delivery delivery) { return delivery == Delivery::Failed ? kExitNotDelivered : 0; }
+
+std::optional<std::string> ValueOf(const ParameterMap& params, std::string_view key) {
+    const std::string* value = params.Find(key);
+    return value ? std::optional<std::string>(*value) : std::nullopt;
+}
 }  // namespace
 
 CTesselDlg::CTesselDlg(HWND parent)
     : ModalDialog(IDD_TESSEL_DIALOG, parent),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
-CTesselDlg::~CTesselDlg() = default;
+CTesselDlg::~CTesselDlg() = default;  // a delivery still going ends its run first
 
 void CTesselDlg::DoDataExchange() {
     HWND control = ::GetDlgItem(GetSafeHwnd(), kBrowserControlId);
@@ -62,7 +69,7 @@ BOOL CTesselDlg::OnInitDialog() {
     const WindowSize size = ChooseWindowSize(m_params);
     ::MoveWindow(hwnd, 0, 0, size.width, size.height, TRUE);
     ::ShowWindow(hwnd, SW_SHOW);
-    ::SetPropW(MainWindowHandle(), W(ModuleStem()), reinterpret_cast<HANDLE>(kWindowPropertyValue));
+    ::SetPropW(hwnd, W(ModuleStem()), reinterpret_cast<HANDLE>(kWindowPropertyValue));
     ShowStartPage();
     ::SetTimer(hwnd, kStartTimer, 10, nullptr);
     return TRUE;
@@ -75,14 +82,48 @@ void CTesselDlg::ShowStartPage() {
     TESSEL_CHECK(m_browser.Navigate(*url));
 }
 
+bool CTesselDlg::Hold(std::function<void()> action) {
+    if (!m_start) return false;
+    m_held.push_back(std::move(action));
+    return true;
+}
+
 void CTesselDlg::OnTimer(UINT_PTR) {
     ::KillTimer(GetSafeHwnd(), kStartTimer);  // first, so the sequence runs once
-    RunStartSequence(m_params, m_browser, GetSafeHwnd());
+    m_start = std::make_unique<StartSequence>(m_params);
+    WaitFor(m_start->LoginDone(), [this] { OnLoginDone(); });
+}
+
+void CTesselDlg::OnLoginDone() {
+    const std::unique_ptr<StartSequence> start = std::move(m_start);
+    const LoginOutcome login = start->OpenViewer(m_browser);
     if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
+    if (login.kind == LoginOutcome::Kind::HttpLayerError) {
+        // The one message of the framework's own: an HTTP-layer error the login did not absorb.
+        WideString text = InternetErrorText(login.error);
+        if (text.empty()) text = u"Internal application error.";
+        ::MessageBoxW(GetSafeHwnd(), W(text), W(ModuleStem()), MB_OK | MB_ICONSTOP);
+    }
+    // Once a result is reached the run ends with its delivery; what came after it never
+    // took effect in a run that waited in its handlers either.
+    const std::vector<std::function<void()>> held = std::move(m_held);
+    m_held.clear();
+    for (const auto& action : held) {
+        if (IsEnding() || !m_resultLocation.empty()) break;
+        action();
+    }
 }
 
 void CTesselDlg::OnClose() {
+    if (Hold([this] { OnClose(); })) return;  // the login step ends first, as it always did
     Trace(u"close");
+    if (m_delivery) {
+        // A close during a transfer ends the tool at once; the delivery's own status stands.
+        CancelWait();
+        m_delivery->Cancel();
+        ContinueDelivery();
+        return;
+    }
     EndDialog(0);
 }
 
@@ -92,6 +133,16 @@ BOOL CTesselDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
     const auto url = DecodeNavigationRequest(data->lpData, data->cbData);
     if (!url) {
         Trace(u"copydata ignored");
+        return TRUE;
+    }
+    // Answered at once; the navigation waits for the step that is running.
+    if (Hold([this, target = *url] {
+            Trace(u"navigate copydata: " + target);
+            TESSEL_CHECK(m_browser.Navigate(target));
+        }))
+        return TRUE;
+    if (m_delivery || !m_resultLocation.empty()) {
+        Trace(u"copydata held: the run ends with its result");
         return TRUE;
     }
     Trace(u"navigate copydata: " + *url);
@@ -126,21 +177,48 @@ void CTesselDlg::OnSize(UINT, int cx, int cy) {
 void CTesselDlg::OnSysCommand(UINT id, bool& handled) { handled = (id & kSystemCommandMask) == kInertSystemCommand; }
 
 void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
+    if (Hold([this, event] { OnBeforeNavigate2(event); })) return;
     Trace(u"before navigate: " + event.url);
     if (ContainsExitWord(event.url)) {
         Trace(u"exit word");
-        ::SendMessageW(MainWindowHandle(), WM_CLOSE, 0, 0);
+        ::SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0);
     }
 }
 
-void CTesselDlg::OnDownloadComplete(const BrowserEvent&) {
-    if (IsEnding()) return;  // a result already taken in hand is not fetched twice
-    if (const auto status = RetrieveResult(m_params, m_browser)) EndDialog(*status);
+void CTesselDlg::OnDownloadComplete(const BrowserEvent& event) {
+    if (Hold([this, event] { OnDownloadComplete(event); })) return;
+    // A result already taken in hand is not fetched twice.
+    if (IsEnding() || m_delivery || !m_resultLocation.empty()) return;
+    auto location = ResultLocation(m_browser);
+    if (!location) return;
+    m_resultLocation = std::move(*location);
+    ::PostMessageW(GetSafeHwnd(), kDeliverResultMessage, 0, 0);
 }
 
-void CTesselDlg::OnDocumentComplete(const BrowserEvent&) {
+void CTesselDlg::OnDeliverResult() {
+    if (IsEnding() || m_delivery || m_resultLocation.empty()) return;
+    DeliveryRequest request{InstalledToolPath(), std::move(m_resultLocation),
+                            ValueOf(m_params, keys::kOutputPath), ValueOf(m_params, keys::kURL).value_or("")};
+    m_delivery = std::make_unique<ResultDelivery>(std::move(request));
+    ContinueDelivery();
+}
+
+// Each run is waited for in the loop; the last one's end ends the dialog.
+void CTesselDlg::ContinueDelivery() {
+    if (HANDLE run = m_delivery->Pending()) {
+        WaitFor(run, [this] {
+            m_delivery->Resume();
+            ContinueDelivery();
+        });
+        return;
+    }
+    EndDialog(ExitStatusOf(m_delivery->Outcome()));
+}
+
+void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
+    if (Hold([this, event] { OnDocumentComplete(event); })) return;
     const auto title = PageTitle(m_browser);
-    if (!title) return;  // no document, or not an HTML one: caption unchanged
+    if (!title) return;  // no document, or not an HTML document: caption unchanged
     Trace(u"title: " + *title);
     ::SetWindowTextW(GetSafeHwnd(), W(*title));
 }
@@ -185,6 +263,11 @@ const ModalDialog::MessageEntry kMessageMap[] = {
     {WM_COPYDATA,
      [](ModalDialog& d, WPARAM w, LPARAM l, LRESULT& r) {
          r = Self(d).OnCopyData(reinterpret_cast<HWND>(w), reinterpret_cast<const COPYDATASTRUCT*>(l));
+         return true;
+     }},
+    {kDeliverResultMessage,
+     [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
+         Self(d).OnDeliverResult();
          return true;
      }},
     {0, nullptr},

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include "app/resource.h"
 #include "app/web_browser2.h"
 #include "base/text.h"
@@ -17,6 +21,13 @@ inline constexpr UINT_PTR kStartTimer = 1000;
 inline constexpr INT_PTR kWindowPropertyValue = 1234;
 // The process's exit status when the launch parameters lack "ServerIP" or "URL".
 inline constexpr int kExitMissingParameters = -1;
+// The process's exit status for a run that reached a result document but did not deliver it.
+inline constexpr int kExitNotDelivered = 2;
+// Posted by the download event: the dialog's loop, not the event, starts the delivery.
+inline constexpr UINT kDeliverResultMessage = WM_APP + 1;
+
+class StartSequence;
+class ResultDelivery;
 
 class CTesselDlg : public ModalDialog {
 public:
@@ -36,6 +47,7 @@ public:
     void OnClose();
     void OnTimer(UINT_PTR id);
     BOOL OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    void OnDeliverResult();
 
     // Browser events of the control, bound in the event-sink map.
     void OnBeforeNavigate2(const BrowserEvent& event) override;
@@ -57,7 +69,16 @@ protected:
 
 private:
     BOOL RefuseStart();
+    void OnLoginDone();
+    void ContinueDelivery();
+    // While the login runs, what arrives takes effect after it, in its order.
+    bool Hold(std::function<void()> action);
+
     bool m_startRefused = false;
+    std::unique_ptr<StartSequence> m_start;       // while the login runs
+    std::vector<std::function<void()>> m_held;    // events, requests and a close meanwhile
+    WideString m_resultLocation;                  // reached; its delivery is about to start
+    std::unique_ptr<ResultDelivery> m_delivery;   // while the tool runs
 };
 
 }  // namespace tessel

@@ -13,6 +13,14 @@ public:
     explicit UniqueHandle(Handle h) : h_(h) {}
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.h_) { other.h_ = Traits::Invalid(); }
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset(other.h_);
+            other.h_ = Traits::Invalid();
+        }
+        return *this;
+    }
     ~UniqueHandle() { reset(); }
     void reset(Handle h = Traits::Invalid()) {
         if (h_ != Traits::Invalid()) Traits::Close(h_);

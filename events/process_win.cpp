@@ -1,24 +1,56 @@
 #include "events/process_win.h"
 
-#include "base/handles_win.h"
+#include "base/trace_win.h"
 
 namespace tessel {
 
-std::optional<DWORD> RunAndWait(std::string commandLine) {
+namespace {
+
+// Not inheritable (no security attributes): a tool holding the job's handle would keep the
+// job, and so itself, alive after the viewer.
+KernelHandle KillOnCloseJob() {
+    KernelHandle job(::CreateJobObjectW(nullptr, nullptr));
+    if (!job) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        job.reset();
+    return job;
+}
+
+}  // namespace
+
+std::unique_ptr<ToolRun> ToolRun::Start(std::string commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &si, &pi))
-        return std::nullopt;
-    KernelHandle process(pi.hProcess);
+    // Suspended until it is in the job, so no part of the run escapes it.
+    if (commandLine.empty() ||
+        !::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                          nullptr, nullptr, &si, &pi))
+        return nullptr;
+    std::unique_ptr<ToolRun> run(new ToolRun());
+    run->process_.reset(pi.hProcess);
     KernelHandle thread(pi.hThread);
-    ::WaitForSingleObject(process.get(), INFINITE);
+    run->job_ = KillOnCloseJob();
+    if (!run->job_ || !::AssignProcessToJobObject(run->job_.get(), pi.hProcess)) {
+        Trace(u"run: without a job");
+        run->job_.reset();
+    }
+    ::ResumeThread(thread.get());
+    return run;
+}
+
+DWORD ToolRun::ExitCode() const {
     DWORD code = 0;
-    if (!::GetExitCodeProcess(process.get(), &code)) code = static_cast<DWORD>(-1);
-    process.reset();  // the process handle, then the thread handle
-    thread.reset();
+    if (!::GetExitCodeProcess(process_.get(), &code)) code = static_cast<DWORD>(-1);
     return code;
+}
+
+void ToolRun::Kill() {
+    if (!job_ || !::TerminateJobObject(job_.get(), 1)) ::TerminateProcess(process_.get(), 1);
+    // A killed process ends at once; the bound only keeps a stuck one from holding the window.
+    ::WaitForSingleObject(process_.get(), 5000);
 }
 
 }  // namespace tessel

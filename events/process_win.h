@@ -3,13 +3,36 @@
 
 #include <windows.h>
 
-#include <optional>
+#include <memory>
 #include <string>
+
+#include "base/handles_win.h"
 
 namespace tessel {
 
-// Starts a command line without a window, inheriting handles, and waits for its end (the
-// tool's own bounds limit how long). The exit code, or empty when it could not be started.
-std::optional<DWORD> RunAndWait(std::string commandLine);
+// One run of the tool, tied to the viewer's life: it sits in a job that ends it when the
+// job's last handle closes, which happens however the viewer ends (a kill included).
+class ToolRun {
+public:
+    // Starts a command line without a window, inheriting handles; null when it could not be
+    // started. Where the job cannot take it (an older Windows whose host already put the
+    // viewer in a job) it runs without one.
+    static std::unique_ptr<ToolRun> Start(std::string commandLine);
+    ToolRun(const ToolRun&) = delete;
+    ToolRun& operator=(const ToolRun&) = delete;
+    ~ToolRun() = default;  // closing the job ends a run still going
+
+    // Signalled when the run has ended.
+    HANDLE Process() const { return process_.get(); }
+    // Once the run has ended: its exit code.
+    DWORD ExitCode() const;
+    // Ends the run at once and waits until it has ended, so its files can go.
+    void Kill();
+
+private:
+    ToolRun() = default;
+    KernelHandle job_;
+    KernelHandle process_;
+};
 
 }  // namespace tessel

@@ -1,8 +1,7 @@
 #include "events/result_delivery_win.h"
 
-#include <windows.h>
-
 #include <string>
+#include <utility>
 
 #include "base/handles_win.h"
 #include "base/trace_win.h"
@@ -14,12 +13,9 @@
 
 namespace tessel {
 
-namespace {
-
-constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Quorvex\\Vanta Deskhub";
-constexpr wchar_t kInstallValue[] = L"CommonFiles";
-
-// A working file that is removed again unless it was moved into place.
+// A working file, held open while its run lasts without sharing delete: another viewer's
+// sweep cannot take it, and a file that can be deleted belongs to no live run. The tool
+// writes it through a handle of its own; it goes again unless it was moved into place.
 class WorkFile {
 public:
     WorkFile() = default;
@@ -28,23 +24,37 @@ public:
     ~WorkFile() { Remove(); }
     // A new, empty file; false when the name is taken or the folder cannot be written.
     bool Create(std::string path) {
-        FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
-        if (!file) return false;
+        file_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file_) return false;
         path_ = std::move(path);
         return true;
     }
     const std::string& path() const { return path_; }
-    // Moved into place (or never made): nothing to remove.
-    void Release() { path_.clear(); }
+    // The data the tool wrote, on disk before anything relies on it.
+    bool Flush() { return file_ && ::FlushFileBuffers(file_.get()); }
+    // Let go so the file can be renamed.
+    void Close() { file_.reset(); }
+    // Moved into place: nothing to remove.
+    void Release() {
+        file_.reset();
+        path_.clear();
+    }
     void Remove() {
+        file_.reset();
         if (!path_.empty()) ::DeleteFileA(path_.c_str());
         path_.clear();
     }
 
 private:
+    FileHandle file_;
     std::string path_;
 };
+
+namespace {
+
+constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Quorvex\\Vanta Deskhub";
+constexpr wchar_t kInstallValue[] = L"CommonFiles";
 
 bool CreatePair(std::string_view output, WorkFile& part, WorkFile& head) {
     const std::string pid = std::to_string(::GetCurrentProcessId());
@@ -74,61 +84,150 @@ void TraceExit(const char16_t* what, const std::optional<DWORD>& code) {
     Trace(WideString(what) + Latin1ToWide(code ? std::to_string(*code) : std::string("not started")));
 }
 
+std::unique_ptr<ToolRun> StartRun(const std::string& line, const char16_t* what) {
+    Trace(u"run: " + Latin1ToWide(line));
+    auto run = ToolRun::Start(line);
+    if (!run) TraceExit(what, std::nullopt);
+    return run;
+}
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+
 }  // namespace
 
-Delivery DeliverResult(ParameterMap& params, const WideString& toolPath, const WideString& location) {
-    const std::string output(CutAtNul(params.Lookup(keys::kOutputPath)));
-    if (output.empty()) {
+ResultDelivery::ResultDelivery(DeliveryRequest request)
+    : request_(std::move(request)), part_(std::make_unique<WorkFile>()), head_(std::make_unique<WorkFile>()) {
+    StartDownload();
+}
+
+void ResultDelivery::StartDownload() {
+    if (!request_.outputPath) {
         Trace(u"result: no output path");
-        return Delivery::NoOutputPath;
+        return Finish(Delivery::NoOutputPath);
+    }
+    const std::string output(CutAtNul(*request_.outputPath));
+    // Given but unreadable (a character the parameters cannot hold): a result with nowhere
+    // to go is not delivered, and stays on the server.
+    if (output.empty()) {
+        Trace(u"result: output path empty");
+        return Finish(Delivery::Failed);
     }
     if (!IsQuotablePath(output)) {
         Trace(u"result: output path refused");
-        return Delivery::Failed;
+        return Finish(Delivery::Failed);
     }
-    WorkFile part, head;
-    if (!CreatePair(output, part, head)) {
+    if (!CreatePair(output, *part_, *head_)) {
         Trace(u"result: no working file beside the output");
-        return Delivery::Failed;
+        return Finish(Delivery::Failed);
     }
     // A line that would not fit, or that the location could bend, is not run: the result
     // then stays on the server.
-    const auto download = FormatDownloadCommand(toolPath, head.path(), part.path(), location);
+    const auto download = FormatDownloadCommand(request_.toolPath, head_->path(), part_->path(), request_.location);
     if (!download) {
         Trace(u"result: download command refused");
-        return Delivery::Failed;
+        return Finish(Delivery::Failed);
     }
-    Trace(u"run: " + Latin1ToWide(*download));
-    const auto downloaded = RunAndWait(*download);
-    TraceExit(u"download exit: ", downloaded);
-    // curl exits 0 for a 3xx answer and saves its body; only a whole 200 is the document.
-    if (!downloaded || !IsDeliveredDocument(*downloaded, ReadSmallFile(head.path()))) {
+    run_ = StartRun(*download, u"download exit: ");
+    if (!run_) {
         Trace(u"result: download failed, nothing deleted");
-        return Delivery::Failed;
+        Finish(Delivery::Failed);
     }
-    if (!::MoveFileExA(part.path().c_str(), output.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        Trace(u"result: could not move into place, nothing deleted");
-        return Delivery::Failed;
-    }
-    part.Release();
-    Trace(u"result: delivered");
-    // The delete removes the server's only copy: only once the file is in place.
-    const auto remove =
-        FormatDeleteCommand(toolPath, params.Lookup(keys::kURL), ResultFileName(location));
-    if (remove) {
-        Trace(u"run: " + Latin1ToWide(*remove));
-        TraceExit(u"delete exit: ", RunAndWait(*remove));
-    }
-    return Delivery::Delivered;
 }
 
-std::optional<int> RetrieveResult(ParameterMap& params, WebBrowser& browser) {
-    const WideString tool =
-        ReadRegistryString(HKEY_LOCAL_MACHINE, FromW(kInstallKey), FromW(kInstallValue)) + u"\\curl.exe";
-    const WideString location = browser.GetLocationURL();
+ResultDelivery::~ResultDelivery() {
+    if (run_) run_->Kill();  // before its files go
+}
+
+HANDLE ResultDelivery::Pending() const { return run_ ? run_->Process() : nullptr; }
+
+void ResultDelivery::Finish(Delivery outcome) {
+    run_.reset();
+    outcome_ = outcome;
+    part_->Remove();
+    head_->Remove();
+}
+
+void ResultDelivery::Resume() {
+    if (!run_) return;
+    const DWORD code = run_->ExitCode();
+    if (deleting_) {
+        TraceExit(u"delete exit: ", code);
+        return Finish(Delivery::Delivered);
+    }
+    TraceExit(u"download exit: ", code);
+    run_.reset();
+    // curl exits 0 for a 3xx answer and saves its body; only a whole 200 is the document.
+    if (!IsDeliveredDocument(code, ReadSmallFile(head_->path()))) {
+        Trace(u"result: download failed, nothing deleted");
+        return Finish(Delivery::Failed);
+    }
+    AfterDownload();
+}
+
+void ResultDelivery::AfterDownload() {
+    // The rename can reach the disk before the data: the data goes first, and the server's
+    // copy is deleted only once ours is durable.
+    if (!part_->Flush()) {
+        Trace(u"result: could not flush, nothing deleted");
+        return Finish(Delivery::Failed);
+    }
+    part_->Close();
+    const std::string output(CutAtNul(*request_.outputPath));
+    if (!::MoveFileExA(part_->path().c_str(), output.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        Trace(u"result: could not move into place, nothing deleted");
+        return Finish(Delivery::Failed);
+    }
+    part_->Release();
+    Trace(u"result: delivered");
+    SweepStaleWorkFiles();
+    const auto remove = FormatDeleteCommand(request_.toolPath, request_.viewerBase, ResultFileName(request_.location));
+    if (remove) {
+        deleting_ = true;
+        run_ = StartRun(*remove, u"delete exit: ");
+    }
+    if (!run_) Finish(Delivery::Delivered);
+}
+
+void ResultDelivery::Cancel() {
+    if (!run_) return;
+    run_->Kill();
+    if (deleting_) {
+        Trace(u"result: delete cut short by a close");
+        return Finish(Delivery::Delivered);
+    }
+    Trace(u"result: download cancelled by a close, nothing deleted");
+    Finish(Delivery::Failed);
+}
+
+// Working files of runs that ended without cleaning up (a viewer that was killed): a live
+// run holds its own open without sharing delete, so what can be deleted is stale.
+void ResultDelivery::SweepStaleWorkFiles() const {
+    const std::string folder(FolderOf(CutAtNul(*request_.outputPath)));
+    WIN32_FIND_DATAA found;
+    UniqueHandle<FindHandleTraits> search(::FindFirstFileA((folder + "~tessel-*").c_str(), &found));
+    if (!search) return;
+    int swept = 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsWorkingFileName(found.cFileName) &&
+            ::DeleteFileA((folder + found.cFileName).c_str()))
+            ++swept;
+    } while (::FindNextFileA(search.get(), &found));
+    if (swept) Trace(u"result: swept stale working files: " + Latin1ToWide(std::to_string(swept)));
+}
+
+WideString InstalledToolPath() {
+    return ReadRegistryString(HKEY_LOCAL_MACHINE, FromW(kInstallKey), FromW(kInstallValue)) + u"\\curl.exe";
+}
+
+std::optional<WideString> ResultLocation(WebBrowser& browser) {
+    WideString location = browser.GetLocationURL();
     Trace(u"download complete: " + location);
     if (!IsResultLocation(location)) return std::nullopt;
-    return DeliverResult(params, tool, location) == Delivery::Failed ? kExitNotDelivered : 0;
+    return location;
 }
 
 }  // namespace tessel

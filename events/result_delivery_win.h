@@ -1,31 +1,72 @@
-// Bringing the result document from the server into "OutputPath", then deleting it there.
+// Bringing the result document from the server into "OutputPath", then deleting it there,
+// one tool run at a time: the caller's loop waits for each run while the window answers.
 #pragma once
 
+#include <windows.h>
+
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "base/text.h"
-#include "params/parameter_map.h"
 #include "winui/web_browser.h"
 
 namespace tessel {
 
 enum class Delivery {
-    Delivered,     // in place at "OutputPath"; the delete was sent
+    Delivered,     // in place at "OutputPath"; the delete was sent (or cut short by a close)
     NoOutputPath,  // nothing asked for: nothing fetched, nothing deleted
     Failed,        // not delivered: "OutputPath" as it was, the result still on the server
 };
 
-// The process's exit status for a run that reached a result document but did not deliver it.
-inline constexpr int kExitNotDelivered = 2;
+struct DeliveryRequest {
+    WideString toolPath;
+    WideString location;
+    std::optional<std::string> outputPath;  // empty when "OutputPath" was not given
+    std::string viewerBase;                 // "URL": where the delete goes
+};
 
-// Downloads `location` with the tool into a new file beside "OutputPath", moves it over
-// "OutputPath" only when it arrived whole as a 200 answer, and only then asks the viewer
-// base address ("URL") to delete it.
-Delivery DeliverResult(ParameterMap& params, const WideString& toolPath, const WideString& location);
+class ToolRun;
+class WorkFile;
 
-// The browser's location after a download: when it is a result document (ends in ".xml"),
-// takes the tool from the install folder, delivers the result and gives the exit status
-// the run ends with; empty for any other location.
-std::optional<int> RetrieveResult(ParameterMap& params, WebBrowser& browser);
+// Downloads the location with the tool into a new file beside "OutputPath", makes it durable
+// and moves it over "OutputPath" only when it arrived whole as a 200 answer, and only then
+// asks the viewer base address to delete it.
+class ResultDelivery {
+public:
+    // Starts the download, or ends at once when there is nothing to run.
+    explicit ResultDelivery(DeliveryRequest request);
+    ~ResultDelivery();  // a run still going is ended; working files go
+    ResultDelivery(const ResultDelivery&) = delete;
+    ResultDelivery& operator=(const ResultDelivery&) = delete;
+
+    // The run to wait for; null once the delivery is over.
+    HANDLE Pending() const;
+    // The pending run has ended: takes its result and starts the next one, if any.
+    void Resume();
+    // A close: the pending run ends at once. A download cut short delivers nothing; a delete
+    // cut short leaves the delivered result in place.
+    void Cancel();
+    // Once Pending() is null.
+    Delivery Outcome() const { return outcome_; }
+
+private:
+    void StartDownload();
+    void Finish(Delivery outcome);
+    void AfterDownload();
+    void SweepStaleWorkFiles() const;
+
+    DeliveryRequest request_;
+    std::unique_ptr<WorkFile> part_, head_;
+    std::unique_ptr<ToolRun> run_;
+    bool deleting_ = false;
+    Delivery outcome_ = Delivery::Failed;
+};
+
+// The tool's path: the install folder from the registry and "\curl.exe".
+WideString InstalledToolPath();
+
+// The browser's location after a download, when it is a result document (ends in ".xml").
+std::optional<WideString> ResultLocation(WebBrowser& browser);
 
 }  // namespace tessel

@@ -22,12 +22,6 @@ WideString PercentEncode(WideView text, Encode encode) {
     return out;
 }
 
-// The folder part of a path, separator included ("C:\out\" of "C:\out\r.xml", "" of "r.xml").
-std::string_view FolderOf(std::string_view path) {
-    const std::size_t end = path.find_last_of("\\/:");
-    return end == std::string_view::npos ? std::string_view() : path.substr(0, end + 1);
-}
-
 // "%S": the wide piece narrowed unit for unit; a unit above U+00FF fails the whole line.
 bool AppendWide(std::string& line, WideView piece) {
     const auto narrow = TryNarrowLatin1(CutAtNul(piece));
@@ -43,14 +37,19 @@ bool AppendQuoted(std::string& line, std::string_view path) {
     return true;
 }
 
-// The tool path in quotes: Windows' first-argument rule then reads it whole.
+// The tool path in quotes (Windows' first-argument rule then reads it whole), then -q: curl
+// reads no configuration file of its own only when that is its first argument.
 bool AppendTool(std::string& line, WideView toolPath) {
     toolPath = CutAtNul(toolPath);
     if (toolPath.empty() || toolPath.find(u'"') != WideView::npos) return false;
     line += '"';
     if (!AppendWide(line, toolPath)) return false;
-    line += '"';
+    line += "\" -q";
     return true;
+}
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 std::string Bounds() {
@@ -76,6 +75,21 @@ WideString EncodeQueryValue(WideView name) {
 bool IsQuotablePath(std::string_view path) {
     return !path.empty() && path.find('"') == std::string_view::npos && path.find('\0') == std::string_view::npos &&
            path.back() != '\\' && path.back() != '/';
+}
+
+std::string_view FolderOf(std::string_view path) {
+    const std::size_t end = path.find_last_of("\\/:");
+    return end == std::string_view::npos ? std::string_view() : path.substr(0, end + 1);
+}
+
+bool IsWorkingFileName(std::string_view name) {
+    constexpr std::string_view kPrefix = "~tessel-";
+    if (name.size() < kPrefix.size() + 5 || name.substr(0, kPrefix.size()) != kPrefix) return false;
+    const std::string_view ext = name.substr(name.size() - 5);
+    if (ext != ".part" && ext != ".head") return false;
+    const std::string_view unique = name.substr(kPrefix.size(), name.size() - kPrefix.size() - 5);
+    const std::size_t dash = unique.find('-');
+    return dash != std::string_view::npos && AllDigits(unique.substr(0, dash)) && AllDigits(unique.substr(dash + 1));
 }
 
 std::string SiblingPath(std::string_view outputPath, std::string_view unique, std::string_view extension) {

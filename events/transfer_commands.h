@@ -28,7 +28,8 @@ WideString EscapeCommandLineUrl(WideView text);
 WideString EncodeQueryValue(WideView name);
 
 // Download into `partPath`, the response head into `headPath`. The tool path is quoted (a
-// blank in "Program Files" must not split it); no globbing; http and https only.
+// blank in "Program Files" must not split it); no configuration file; no globbing; http and
+// https only.
 // Empty when a piece holds a unit above U+00FF, a path holds a double quote or ends in a
 // backslash, the location exceeds its buffer, or the line exceeds the platform's limit.
 std::optional<std::string> FormatDownloadCommand(WideView toolPath, std::string_view headPath,
@@ -40,8 +41,14 @@ std::optional<std::string> FormatDeleteCommand(WideView toolPath, std::string_vi
 // The output path refuses quoting when it holds a double quote or ends in a separator.
 bool IsQuotablePath(std::string_view path);
 
+// The folder part of a path, separator included ("C:\out\" of "C:\out\r.xml", "" of "r.xml").
+std::string_view FolderOf(std::string_view path);
+
 // A working file beside the output: same folder, so the final move is a rename.
 std::string SiblingPath(std::string_view outputPath, std::string_view unique, std::string_view extension);
+
+// A name SiblingPath gives ("~tessel-<digits>-<digits>.part" or ".head"), and nothing else.
+bool IsWorkingFileName(std::string_view name);
 
 // The status of the last response in a header dump (interim 1xx answers come first), or
 // empty when there is none.

@@ -24,8 +24,8 @@ struct SafeArrayOwner {
 
 }  // namespace
 
-bool LoadPostData(ParameterMap& params, VARIANT& postData, VARIANT& headers) {
-    const std::string path(CutAtNul(params.Lookup(keys::kInputPath)));
+bool LoadPostData(std::string_view inputPath, VARIANT& postData, VARIANT& headers) {
+    const std::string path(CutAtNul(inputPath));
     if (path.empty()) return true;
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -59,20 +59,81 @@ INT_PTR ModalDialog::DoModal() {
     return m_result;
 }
 
+// Waits for messages and, while a wait is set, for its handle: the thread never stops taking
+// messages, so Windows never calls the window hung. MWMO_INPUTAVAILABLE wakes it also for
+// messages that arrived before and were only looked at.
 void ModalDialog::RunModalLoop() {
     MSG msg;
     while (!m_ending) {
-        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) break;
-        if (got == 0) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));  // for whoever runs the outer loop
-            break;
+        HANDLE wait = m_waitHandle;
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(wait ? 1 : 0, wait ? &wait : nullptr, INFINITE, QS_ALLINPUT,
+                                                         MWMO_INPUTAVAILABLE);
+        if (wait && (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)) {
+            FinishWait();
+            continue;
         }
-        if (PreTranslateMessage(msg)) continue;
-        if (m_hWnd && ::IsDialogMessageW(m_hWnd, &msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        while (!m_ending && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam));  // for whoever runs the outer loop
+                return;
+            }
+            ProcessMessage(msg);
+            // A wait that is over goes first, so a stream of messages cannot hold it up.
+            if (m_waitHandle && ::WaitForSingleObject(m_waitHandle, 0) != WAIT_TIMEOUT) break;
+        }
     }
+}
+
+void ModalDialog::ProcessMessage(MSG& msg) {
+    if (m_waitHandle) {
+        if (IsControlInput(msg)) return;  // the page takes no input while the program waits
+    } else if (PreTranslateMessage(msg)) {
+        return;
+    }
+    if (m_hWnd && ::IsDialogMessageW(m_hWnd, &msg)) return;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
+// Keys and clicks aimed at a control. System keys stay: Alt+F4 closes the window meanwhile.
+bool ModalDialog::IsControlInput(const MSG& msg) const {
+    const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.message != WM_SYSKEYDOWN &&
+                     msg.message != WM_SYSKEYUP && msg.message != WM_SYSCHAR && msg.message != WM_SYSDEADCHAR;
+    const bool mouse = msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST;
+    return (key || mouse) && m_hWnd && msg.hwnd != m_hWnd && ::IsChild(m_hWnd, msg.hwnd);
+}
+
+void ModalDialog::WaitFor(HANDLE handle, std::function<void()> done) {
+    const bool wasWaiting = IsWaiting();
+    m_waitHandle = handle;
+    m_waitDone = std::move(done);
+    if (!wasWaiting) EnableControls(false);
+}
+
+void ModalDialog::CancelWait() {
+    if (!IsWaiting()) return;
+    m_waitHandle = nullptr;
+    m_waitDone = nullptr;
+    EnableControls(true);
+}
+
+void ModalDialog::FinishWait() {
+    auto done = std::move(m_waitDone);
+    m_waitHandle = nullptr;
+    m_waitDone = nullptr;
+    if (done) done();
+    if (!IsWaiting()) EnableControls(true);
+}
+
+void ModalDialog::EnableControls(bool enable) {
+    if (!m_hWnd) return;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        ::EnableWindow(child, enable);
+    // Disabling may take the focus away; it goes back to the first control, as at the start.
+    if (!enable || ::GetActiveWindow() != m_hWnd) return;
+    HWND focus = ::GetFocus();
+    if (!focus || focus == m_hWnd)
+        if (HWND first = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE)) ::SetFocus(first);
 }
 
 bool ModalDialog::PreTranslateMessage(MSG& msg) {
@@ -118,6 +179,13 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
 }
 
 INT_PTR ModalDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Over the client area or a disabled control (HTERROR): the program is busy.
+    const short hit = static_cast<short>(LOWORD(lParam));
+    if (message == WM_SETCURSOR && IsWaiting() && (hit == HTCLIENT || hit == HTERROR)) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         if (LOWORD(wParam) == IDOK) return OnOK(), TRUE;
         if (LOWORD(wParam) == IDCANCEL) return OnCancel(), TRUE;

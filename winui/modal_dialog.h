@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
+
 #include "winui/browser_events.h"
 
 namespace tessel {
@@ -42,6 +44,15 @@ public:
     // Controls report their events here: decoded once, then routed by the sink map.
     void FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params);
 
+    // Makes the dialog's own loop wait for `handle` as well as for messages, so the window
+    // keeps answering: once it is signalled, `done` runs from the loop, never inside another
+    // handler. Meanwhile the controls take no input (disabled, their keys and clicks dropped,
+    // the wait cursor shown). One wait at a time; `done` may start the next.
+    void WaitFor(HANDLE handle, std::function<void()> done);
+    // Drops the wait without running its `done` (its work was ended another way).
+    void CancelWait();
+    bool IsWaiting() const { return m_waitHandle != nullptr; }
+
 protected:
     virtual BOOL OnInitDialog();  // runs DoDataExchange
     virtual void DoDataExchange() {}
@@ -57,12 +68,18 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void RunModalLoop();
+    void ProcessMessage(MSG& msg);
+    bool IsControlInput(const MSG& msg) const;
+    void FinishWait();
+    void EnableControls(bool enable);
 
     UINT m_templateId;
     HWND m_hWndParent;
     HWND m_hWnd = nullptr;
     bool m_ending = false;
     INT_PTR m_result = 0;
+    HANDLE m_waitHandle = nullptr;  // not owned: its owner outlives the wait
+    std::function<void()> m_waitDone;
 };
 
 }  // namespace tessel

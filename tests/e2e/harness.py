@@ -108,6 +108,17 @@ class Viewer:
             result[key] = value
         return result
 
+    def watch(self, ms):
+        """How the window answers another process meanwhile: WM_NULL every 50 ms for `ms`
+        milliseconds; the worst answer time in ms, and whether Windows would call it hung."""
+        _, out = self.probe("watch", PROP, ms)
+        result = {}
+        for line in out.splitlines():
+            key, _, value = line.partition(" ")
+            if value.isdigit():
+                result[key] = int(value)
+        return result
+
     def wait_exit(self, timeout=30):
         code = self.proc.wait(timeout)
         if code is not None:
@@ -157,6 +168,19 @@ class Viewer:
             os.unlink(self.tail_file)
         except OSError:
             pass
+
+
+def processes(name):
+    """How many processes of that executable run in the Wine session."""
+    r = session().wine(os.path.join(BIN, "winprobe.exe"), "count", name)
+    return int(r.stdout.decode().split()[1])
+
+
+def wait_no_processes(name, timeout=15):
+    deadline = time.time() + timeout
+    while processes(name) and time.time() < deadline:
+        time.sleep(0.2)
+    return processes(name)
 
 
 def quoted(**params):

@@ -3,8 +3,9 @@
 import os
 import shutil
 import tempfile
+import time
 
-from harness import CURL, INSTALL_KEY, E2ETest, PROP, session
+from harness import CURL, INSTALL_KEY, E2ETest, PROP, session, wait_no_processes
 
 TOOL_FOLDER = r"C:\Program Files\Common Files\Quorvex"
 TOOL = TOOL_FOLDER + r"\curl.exe"
@@ -68,6 +69,10 @@ class ResultTest(E2ETest):
         os.makedirs(folder, exist_ok=True)
         shutil.copy(CURL, os.path.join(folder, "curl.exe"))
         w.reg_add(INSTALL_KEY, "CommonFiles", TOOL_FOLDER)
+
+    @staticmethod
+    def tool_copy():
+        return session().c_drive("Program Files", "Common Files", "Quorvex", "curl.exe")
 
     def setUp(self):
         super().setUp()
@@ -168,10 +173,14 @@ class WholeRoad(ResultTest):
 
 
 class NoTransfer(ResultTest):
-    def test_no_output_path_ends_without_curl(self):
+    def test_no_output_path_ends_with_0_and_an_unreadable_one_with_2(self):
         v = self.finish(OutputPath=None)
         self.assertEqual(v.wait_exit(60), 0)
         self.assertIn("result: no output path", v.trace())
+        # Given, but beyond Latin-1: the parameters hold it as empty. Not delivered.
+        v = self.finish(OutputPath=session().windows_path(os.path.join(self.out_dir, "\u041f\u0443\u0442\u0438.xml")))
+        self.assertEqual(v.wait_exit(60), 2, v.trace())
+        self.assertIn("result: output path empty", v.trace())
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
     def test_capital_xml_is_not_a_result(self):
@@ -224,7 +233,12 @@ class FailedDownload(ResultTest):
     def test_cut_transfer_without_an_earlier_file_leaves_no_file(self):
         self.cut_transfer(None)
 
-    def test_redirect_to_curl_is_not_the_result(self):
+    def test_redirect_to_curl_is_not_the_result_whatever_curls_own_configuration_says(self):
+        # A configuration file beside curl.exe that would make it follow the redirect.
+        rc = os.path.join(os.path.dirname(self.tool_copy()), "_curlrc")
+        with open(rc, "w") as f:
+            f.write("location\n")
+        self.addCleanup(os.unlink, rc)
         self.server.result = "redirect"
         self.earlier_result()
         v = self.finish()
@@ -240,7 +254,43 @@ class FailedDownload(ResultTest):
         self.assertNotDelivered(v)
         held = v.ended - download.time
         self.assertLess(held, STALL_BOUND)
-        print("\n    stalled transfer held the window %.1f s" % held)
+        print("\n    stalled transfer held the run %.1f s" % held)
+
+
+class WhileCurlRuns(ResultTest):
+    """The window keeps answering while curl runs; curl never outlives the viewer."""
+
+    def stalled(self):
+        self.server.result = "stall"
+        v = self.finish()
+        self.assertIsNotNone(self.server.wait_for(is_result_download, 60))
+        return v
+
+    def test_window_answers_and_a_close_cancels_the_transfer(self):
+        self.earlier_result()
+        v = self.stalled()
+        answers = v.watch(6000)
+        self.assertLess(answers["worst"], 2000, answers)
+        self.assertEqual(answers["hung"], 0, answers)
+        closed = time.time()
+        v.probe("close", PROP)
+        self.assertNotDelivered(v, earlier=EARLIER)
+        self.assertIn("result: download cancelled by a close, nothing deleted", v.trace())
+        self.assertEqual(wait_no_processes("curl.exe"), 0)
+        print("\n    stalled transfer: worst answer %d ms; close -> exit %.1f s"
+              % (answers["worst"], v.ended - closed))
+
+    def test_viewer_ended_from_outside_leaves_no_curl_and_the_next_run_sweeps(self):
+        v = self.stalled()
+        session().wine("taskkill", "/f", "/pid", str(v.pid))
+        self.assertIsNotNone(v.wait_exit(30))
+        self.assertEqual(wait_no_processes("curl.exe"), 0)
+        left = [n for n in os.listdir(self.out_dir) if n.startswith("~tessel")]
+        self.assertEqual(len(left), 2, "the ended run's working files")
+        self.server.result = "ok"
+        w = self.finish()
+        self.assertEqual(w.wait_exit(60), 0, w.trace())
+        self.assertEqual(sorted(os.listdir(self.out_dir)), ["input.xml", "job result.xml"])
 
 # A location crafted to add curl arguments cannot be staged end to end: the browser control
 # percent-encodes blanks and quotes before the program reads the location. The program's own

@@ -26,23 +26,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (const auto line = tessel::FormatDownloadCommand(tool, head, part, location)) {
         FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
         const auto args = winargv::Split(*line);
-        FUZZ_CHECK(args.size() == 17);
+        FUZZ_CHECK(args.size() == 18);
         FUZZ_CHECK(args[0] == kToolsNarrow[which]);
-        FUZZ_CHECK(args[1] == "-g");
-        FUZZ_CHECK(args[12] == "-D" && args[13] == head);
-        FUZZ_CHECK(args[14] == "-o" && args[15] == part);
-        FUZZ_CHECK(args[16].find_first_of(" \t\"") == std::string::npos);
+        FUZZ_CHECK(args[1] == "-q" && args[2] == "-g");
+        FUZZ_CHECK(args[13] == "-D" && args[14] == head);
+        FUZZ_CHECK(args[15] == "-o" && args[16] == part);
+        FUZZ_CHECK(args[17].find_first_of(" \t\"") == std::string::npos);
     }
     const tessel::WideString name = tessel::ResultFileName(location);
     if (const auto line = tessel::FormatDeleteCommand(tool, "http://h/viewer", name)) {
         FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
         const auto args = winargv::Split(*line);
-        FUZZ_CHECK(args.size() == 12);
-        FUZZ_CHECK(args[0] == kToolsNarrow[which]);
-        FUZZ_CHECK(args[9] == "-X" && args[10] == "DELETE");
-        FUZZ_CHECK(args[11].rfind("http://h/viewer?file=", 0) == 0);
+        FUZZ_CHECK(args.size() == 13);
+        FUZZ_CHECK(args[0] == kToolsNarrow[which] && args[1] == "-q");
+        FUZZ_CHECK(args[10] == "-X" && args[11] == "DELETE");
+        FUZZ_CHECK(args[12].rfind("http://h/viewer?file=", 0) == 0);
         // One query parameter: nothing of the name can start another or a fragment.
-        FUZZ_CHECK(args[11].find_first_of("&#+", 21) == std::string::npos);
+        FUZZ_CHECK(args[12].find_first_of("&#+", 21) == std::string::npos);
     }
     return 0;
 }

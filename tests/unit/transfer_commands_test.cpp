@@ -15,10 +15,10 @@ TEST(TransferCommands, DownloadLineAsWindowsReadsIt) {
                                             u"http://h:8080/jobs/{a,b}/[1-9].xml");
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
-              "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -g -f -k --proto =http,https "
+              "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -q -g -f -k --proto =http,https "
               "--connect-timeout 30 --speed-limit 1 --speed-time 60 -D \"C:\\My Out\\~tessel-7-0.head\" "
               "-o \"C:\\My Out\\~tessel-7-0.part\" \"http://h:8080/jobs/{a,b}/[1-9].xml\"");
-    const std::vector<std::string> expected = {kToolNarrow, "-g", "-f", "-k", "--proto", "=http,https",
+    const std::vector<std::string> expected = {kToolNarrow, "-q", "-g", "-f", "-k", "--proto", "=http,https",
                                                "--connect-timeout", "30", "--speed-limit", "1", "--speed-time",
                                                "60", "-D", "C:\\My Out\\~tessel-7-0.head", "-o",
                                                "C:\\My Out\\~tessel-7-0.part", "http://h:8080/jobs/{a,b}/[1-9].xml"};
@@ -29,13 +29,14 @@ TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
     const auto line = FormatDeleteCommand(kTool, "http://h:8080/viewer", u"a&b#c+d%26e f\".xml");
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
-              "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -g -k --connect-timeout 30 "
+              "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -q -g -k --connect-timeout 30 "
               "--speed-limit 1 --speed-time 60 -X DELETE "
               "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
     const auto args = winargv::Split(*line);
-    ASSERT_EQ(args.size(), 12u);
+    ASSERT_EQ(args.size(), 13u);
     EXPECT_EQ(args[0], kToolNarrow);
-    EXPECT_EQ(args[11], "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
+    EXPECT_EQ(args[1], "-q") << "curl reads no configuration file only when -q comes first";
+    EXPECT_EQ(args[12], "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
     // An unquoted tool path in a folder with blanks is what Windows would split.
     EXPECT_EQ(winargv::Split(kToolNarrow + " -k")[0], "C:\\Program");
 }
@@ -44,14 +45,14 @@ TEST(TransferCommands, LocationCannotAddArguments) {
     const auto line = FormatDownloadCommand(u"c.exe", "h", "p", u"http://h/a\" -o \"C:\\evil\tx\x7f.xml");
     ASSERT_TRUE(line);
     const auto args = winargv::Split(*line);
-    ASSERT_EQ(args.size(), 17u);
-    EXPECT_EQ(args[16], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
+    ASSERT_EQ(args.size(), 18u);
+    EXPECT_EQ(args[17], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
     // Backslashes at the end would escape the closing quote and run into the next piece.
     const auto slashes = FormatDownloadCommand(u"c.exe", "h", "p", u"http://h/a\\\\");
     ASSERT_TRUE(slashes);
     const auto read = winargv::Split(*slashes);
-    ASSERT_EQ(read.size(), 17u);
-    EXPECT_EQ(read[16], "http://h/a\\\\");
+    ASSERT_EQ(read.size(), 18u);
+    EXPECT_EQ(read[17], "http://h/a\\\\");
 }
 
 TEST(TransferCommands, RefusedPieces) {
@@ -85,6 +86,14 @@ TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
     EXPECT_FALSE(IsQuotablePath("C:/out/"));
     EXPECT_FALSE(IsQuotablePath(""));
     EXPECT_FALSE(IsQuotablePath("a\"b"));
+    // Only names of that making are swept as stale working files.
+    for (const char* ours : {"~tessel-12-0.part", "~tessel-1-99.head"}) EXPECT_TRUE(IsWorkingFileName(ours)) << ours;
+    for (const char* other : {"~tessel-12-0.xml", "~tessel--0.part", "~tessel-12-.part", "~tessel-1x-0.part",
+                              "~tessel-12.part", "~TESSEL-1-0.part", "x~tessel-1-0.part", "~tessel-1-0.part.bak",
+                              ".part", "~tessel-.head", "job result.xml"})
+        EXPECT_FALSE(IsWorkingFileName(other)) << other;
+    EXPECT_EQ(FolderOf("C:\\My Out\\r.xml"), "C:\\My Out\\");
+    EXPECT_EQ(FolderOf("r.xml"), "");
 }
 
 TEST(TransferCommands, OnlyAWhole200IsTheDocument) {

@@ -40,9 +40,7 @@ struct PostData {
     ScopedVariant post, headers;
     bool ok = false;
     explicit PostData(const std::string& inputPath, bool set = true) {
-        ParameterMap m;
-        if (set) m.Store("InputPath", inputPath);
-        ok = LoadPostData(m, *post.get(), *headers.get());
+        ok = LoadPostData(set ? inputPath : std::string(), *post.get(), *headers.get());
     }
     std::string Bytes() {
         EXPECT_EQ(V_VT(post.get()), VT_ARRAY | VT_UI1);
@@ -175,10 +173,26 @@ TEST(PlatformText, ThreadCodePageAndSpaces) {
     EXPECT_FALSE(PlatformIsWideSpace(u'x'));
 }
 
-TEST(RunAndWait, ExitCodeOrNothing) {
-    EXPECT_EQ(RunAndWait("cmd.exe /c exit 3"), std::optional<DWORD>(3));
-    EXPECT_FALSE(RunAndWait("C:\\no\\such\\tool.exe -k"));
-    EXPECT_FALSE(RunAndWait(""));
+TEST(ToolRun, ExitCodeOrNothingAndAKillEndsItAtOnce) {
+    auto run = ToolRun::Start("cmd.exe /c exit 3");
+    ASSERT_TRUE(run);
+    ASSERT_EQ(WaitForSingleObject(run->Process(), 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(run->ExitCode(), 3u);
+    EXPECT_FALSE(ToolRun::Start("C:\\no\\such\\tool.exe -k"));
+    EXPECT_FALSE(ToolRun::Start(""));
+    // A run that would go on for a minute is ended by a kill, and by the run's end.
+    auto slow = ToolRun::Start("cmd.exe /c ping -n 60 127.0.0.1");
+    ASSERT_TRUE(slow);
+    EXPECT_EQ(WaitForSingleObject(slow->Process(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
+    slow->Kill();
+    EXPECT_EQ(WaitForSingleObject(slow->Process(), 0), WAIT_OBJECT_0);
+    auto dropped = ToolRun::Start("cmd.exe /c ping -n 60 127.0.0.1");
+    ASSERT_TRUE(dropped);
+    KernelHandle process;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), dropped->Process(), GetCurrentProcess(), process.put(), SYNCHRONIZE,
+                                FALSE, 0));
+    dropped.reset();
+    EXPECT_EQ(WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0) << "the job ends a run its owner let go";
 }
 
 namespace {
@@ -199,17 +213,19 @@ TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
                                                  u"http://h/a b\"/{x,y}[1-3].xml");
     ASSERT_TRUE(download);
     const auto args = PlatformArgv(*download);
-    ASSERT_EQ(args.size(), 17u);
+    ASSERT_EQ(args.size(), 18u);
     EXPECT_EQ(args[0], L"C:\\Program Files\\Common Files\\Quorvex\\curl.exe");
-    EXPECT_EQ(args[13], L"C:\\My Out\\~tessel-1-0.head");
-    EXPECT_EQ(args[15], L"C:\\My Out\\~tessel-1-0.part");
-    EXPECT_EQ(args[16], L"http://h/a%20b%22/{x,y}[1-3].xml");
+    EXPECT_EQ(args[1], L"-q");
+    EXPECT_EQ(args[14], L"C:\\My Out\\~tessel-1-0.head");
+    EXPECT_EQ(args[16], L"C:\\My Out\\~tessel-1-0.part");
+    EXPECT_EQ(args[17], L"http://h/a%20b%22/{x,y}[1-3].xml");
     const auto remove = FormatDeleteCommand(tool, "http://h/viewer", u"a&b c.xml");
     ASSERT_TRUE(remove);
     const auto del = PlatformArgv(*remove);
-    ASSERT_EQ(del.size(), 12u);
+    ASSERT_EQ(del.size(), 13u);
     EXPECT_EQ(del[0], L"C:\\Program Files\\Common Files\\Quorvex\\curl.exe");
-    EXPECT_EQ(del[11], L"http://h/viewer?file=a%26b%20c.xml");
+    EXPECT_EQ(del[1], L"-q");
+    EXPECT_EQ(del[12], L"http://h/viewer?file=a%26b%20c.xml");
 }
 
 namespace {
@@ -226,19 +242,27 @@ private:
 };
 }  // namespace
 
-TEST(ResultRetrievalWin, OnlyResultLocationsEndTheRunAndNothingIsLeftBehind) {
-    ParameterMap params;
-    params.Store("URL", "http://127.0.0.1:9/viewer");
+TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     FakeBrowser page(u"http://127.0.0.1:9/viewer?x=1");
-    EXPECT_EQ(RetrieveResult(params, page), std::nullopt);
+    EXPECT_EQ(ResultLocation(page), std::nullopt);
+    FakeBrowser capital(u"http://127.0.0.1:9/jobs/r.XML");
+    EXPECT_EQ(ResultLocation(capital), std::nullopt);
     FakeBrowser result(u"http://127.0.0.1:9/jobs/r.xml");
-    EXPECT_EQ(RetrieveResult(params, result), std::optional<int>(0)) << "no OutputPath: a normal end";
-    // With an output path but no transfer tool installed here: not delivered, and neither
-    // the output nor a working file appears in its folder.
+    EXPECT_EQ(ResultLocation(result), std::optional<WideString>(u"http://127.0.0.1:9/jobs/r.xml"));
+
+    const auto deliver = [](std::optional<std::string> output) {
+        ResultDelivery delivery({u"C:\\no\\such\\folder\\curl.exe", u"http://127.0.0.1:9/jobs/r.xml",
+                                 std::move(output), "http://127.0.0.1:9/viewer"});
+        EXPECT_EQ(delivery.Pending(), nullptr) << "nothing to wait for: the tool cannot start";
+        return delivery.Outcome();
+    };
+    EXPECT_EQ(deliver(std::nullopt), Delivery::NoOutputPath) << "no OutputPath: a normal end";
+    EXPECT_EQ(deliver(std::string()), Delivery::Failed) << "given but empty: not delivered";
+    // With an output path but no transfer tool: not delivered, and neither the output nor
+    // a working file appears in its folder.
     const std::string folder = TempDir() + "tessel retrieval\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    params.Store("OutputPath", folder + "out.xml");
-    EXPECT_EQ(RetrieveResult(params, result), std::optional<int>(kExitNotDelivered));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(deliver(folder + "out.xml"), Delivery::Failed);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
     int entries = 0;

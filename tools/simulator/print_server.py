@@ -58,9 +58,10 @@ class Request:
 
 class PrintServer:
     """login: 200 (with a session cookie), any other status, "redirect", "loop",
-    "silent" (accepts, never answers) or "reset". result: "ok", "500" or "close" for every
-    client; "cut" (half the document, then the connection ends), "stall" (half, then
-    silence) or "redirect" (302 to the login) for the transfer tool only.
+    "silent" (accepts, never answers), "reset" or "slow" (200 after 3 s). result: "ok", "500" or
+    "close" for every client; "cut" (half the document, then the connection ends), "stall"
+    (half, then silence), "redirect" (302 to the login) or "slow" (the document after 3 s) for
+    the transfer tool only.
     delete: "ok" or "500"."""
 
     def __init__(self, host="127.0.0.1", login_port=80, viewer_port=0, login="200", result="ok",
@@ -183,6 +184,9 @@ class PrintServer:
             conn.sendall(head.encode("latin-1") + self.document[:len(self.document) // 2])
             self._stop.wait(300)  # goes quiet until the simulator stops
             return None
+        if mode == "slow":
+            self._stop.wait(3)
+            return self._send(conn, 200, self.document, ["Content-Type: text/xml"])
         if mode == "redirect":
             # As a server sends a client without the page's session to its login page.
             return self._send(conn, 302, b"<html><body>please log in</body></html>",
@@ -199,6 +203,9 @@ class PrintServer:
         if mode == "silent":
             self._stop.wait(120)  # holds the connection until the simulator stops
             return None
+        if mode == "slow":
+            self._stop.wait(3)
+            mode = "200"
         if mode == "reset":
             conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\1\0\0\0\0\0\0\0")
             return None

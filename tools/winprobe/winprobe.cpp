@@ -2,6 +2,7 @@
 // exact command line, finds its window by its property and drives it with messages.
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -124,17 +125,56 @@ int SendCopyData(HWND hwnd, size_t size, const std::wstring& mode, const std::ws
     return ok == count ? 0 : 1;
 }
 
+// Processes whose executable has this name (curl.exe, say), in the whole session.
+int CountProcesses(const wchar_t* name) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    int n = 0;
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    for (BOOL more = Process32FirstW(snap, &pe); more; more = Process32NextW(snap, &pe))
+        if (_wcsicmp(pe.szExeFile, name) == 0) ++n;
+    CloseHandle(snap);
+    return n;
+}
+
+// Asks the window what another process's SendMessage asks: WM_NULL every 50 ms, each answer
+// timed; and whether Windows would call it hung. For `ms` milliseconds, or (0) until the
+// window is gone.
+int Watch(HWND hwnd, DWORD ms) {
+    const DWORD start = GetTickCount();
+    DWORD worst = 0, sent = 0, unanswered = 0;
+    bool hung = false;
+    while (IsWindow(hwnd) && (ms == 0 || GetTickCount() - start < ms)) {
+        const DWORD before = GetTickCount();
+        DWORD_PTR result = 0;
+        const bool answered = SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+        const DWORD took = GetTickCount() - before;
+        if (!IsWindow(hwnd)) break;  // gone while asked: no answer to count
+        ++sent;
+        if (!answered) ++unanswered;
+        if (took > worst) worst = took;
+        hung = hung || IsHungAppWindow(hwnd);
+        Sleep(50);
+    }
+    printf("worst %lu\nsent %lu\nunanswered %lu\nhung %d\n", worst, sent, unanswered, hung ? 1 : 0);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: winprobe run EXE TAILFILE | wait PROP MS | info PROP | gone PROP MS |\n"
                         "  copydata PROP SIZE ok|null|noterm URL [COUNT] | syscommand PROP ID |\n"
-                        "  close PROP | key PROP VK | show PROP SW | focus PROP\n");
+                        "  close PROP | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE\n");
         return 2;
     }
     const std::wstring verb = argv[1];
     if (verb == L"run" && argc >= 4) return Run(argv[2], argv[3]);
+    if (verb == L"count") {
+        printf("count %d\n", CountProcesses(argv[2]));
+        return 0;
+    }
     if (verb == L"mem") {
         // Peak working set of a process, in bytes.
         HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, wcstoul(argv[2], nullptr, 10));
@@ -168,6 +208,15 @@ int wmain(int argc, wchar_t** argv) {
         }
         printf("gone\n");
         return 0;
+    }
+    if (verb == L"watch") {
+        // The window may not be there yet: a benchmark starts watching with the launch.
+        HWND h = Find(prop, 30000);
+        if (!h) {
+            printf("no window\n");
+            return 1;
+        }
+        return Watch(h, argc > 3 ? wcstoul(argv[3], nullptr, 10) : 0);
     }
     HWND hwnd = Find(prop, 5000);
     if (!hwnd) {
