@@ -42,6 +42,19 @@ WindowSize ChooseWindowSize(const ParameterMap& map) {
     return {*w, *h};
 }
 
+int ScaleToDpi(int pixels, int dpi) {
+    if (pixels <= 0 || dpi <= 0) return pixels;
+    const long long scaled = (static_cast<long long>(pixels) * dpi + kBaseDpi / 2) / kBaseDpi;
+    return scaled > INT_MAX ? pixels : static_cast<int>(scaled);
+}
+
+WindowSize ScaleToDpi(WindowSize size, int dpi) { return {ScaleToDpi(size.width, dpi), ScaleToDpi(size.height, dpi)}; }
+
+std::optional<int> ZoomToApply(int dpi, int currentZoomPercent) {
+    if (dpi <= 0 || dpi == kBaseDpi || currentZoomPercent != 100) return std::nullopt;
+    return ScaleToDpi(100, dpi);
+}
+
 std::optional<WideString> DecodeNavigationRequest(const void* data, std::size_t size) {
     if (size != kNavigationRequestSize || data == nullptr) return std::nullopt;
     const auto* bytes = static_cast<const unsigned char*>(data) + kNavigationUrlOffset;

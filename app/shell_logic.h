@@ -29,6 +29,17 @@ std::optional<int> ParseLeadingInt(std::string_view text);
 // that cannot be read gives the default size rather than a half-made window.
 WindowSize ChooseWindowSize(const ParameterMap& map);
 
+// The display's scale: sizes are given in 96-dpi pixels and the window keeps the physical
+// size Windows would give them. Rounded to the nearest pixel (a half goes up); a size of 0 or
+// below, a dpi of 0 or below, or a result that would not fit an int is passed on as given.
+inline constexpr int kBaseDpi = 96;
+int ScaleToDpi(int pixels, int dpi);
+WindowSize ScaleToDpi(WindowSize size, int dpi);
+
+// The optical zoom (percent) a page needs on this display when the control did not zoom it
+// itself (it still reads 100 % on a scaled display); empty when nothing is to change.
+std::optional<int> ZoomToApply(int dpi, int currentZoomPercent);
+
 // The navigation request another process sends with WM_COPYDATA.
 inline constexpr std::size_t kNavigationRequestSize = 2558;
 inline constexpr std::size_t kNavigationUrlOffset = 510;

@@ -25,6 +25,14 @@ constexpr UINT kInertSystemCommand = 0x0010;
 
 int ExitStatusOf(Delivery delivery) { return delivery == Delivery::Failed ? kExitNotDelivered : 0; }
 
+// The system DPI, as every declared Windows reports it for a system-DPI-aware program.
+int SystemDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
+    if (screen) ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 std::optional<std::string> ValueOf(const ParameterMap& params, std::string_view key) {
     const std::string* value = params.Find(key);
     return value ? std::optional<std::string>(*value) : std::nullopt;
@@ -66,7 +74,8 @@ BOOL CTesselDlg::OnInitDialog() {
     HWND hwnd = GetSafeHwnd();
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    const WindowSize size = ChooseWindowSize(m_params);
+    // The host's sizes are 96-dpi pixels: on a scaled display the window keeps its physical size.
+    const WindowSize size = ScaleToDpi(ChooseWindowSize(m_params), SystemDpi());
     ::MoveWindow(hwnd, 0, 0, size.width, size.height, TRUE);
     ::ShowWindow(hwnd, SW_SHOW);
     ::SetPropW(hwnd, W(ModuleStem()), reinterpret_cast<HANDLE>(kWindowPropertyValue));
@@ -217,6 +226,11 @@ void CTesselDlg::ContinueDelivery() {
 
 void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
     if (Hold([this, event] { OnDocumentComplete(event); })) return;
+    // Where the control did not take the DPI flag, the page is zoomed to the display's scale.
+    if (const auto zoom = ZoomToApply(SystemDpi(), m_browser.GetOpticalZoom().value_or(0))) {
+        Trace(u"zoom: " + Latin1ToWide(std::to_string(*zoom)));
+        TESSEL_CHECK(m_browser.SetOpticalZoom(*zoom));
+    }
     const auto title = PageTitle(m_browser);
     if (!title) return;  // no document, or not an HTML document: caption unchanged
     Trace(u"title: " + *title);

@@ -33,4 +33,21 @@ WideString CWebBrowser2::GetLocationURL() {
     return location.str();
 }
 
+std::optional<int> CWebBrowser2::GetOpticalZoom() {
+    ScopedVariant zoom;
+    if (!m_browser ||
+        FAILED(m_browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, zoom.get())) ||
+        V_VT(zoom.get()) != VT_I4)
+        return std::nullopt;
+    return V_I4(zoom.get());
+}
+
+HRESULT CWebBrowser2::SetOpticalZoom(int percent) {
+    if (!m_browser) return E_POINTER;
+    ScopedVariant zoom;
+    V_VT(zoom.get()) = VT_I4;
+    V_I4(zoom.get()) = percent;
+    return m_browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, zoom.get(), nullptr);
+}
+
 }  // namespace tessel

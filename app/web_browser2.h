@@ -20,6 +20,8 @@ public:
     HRESULT Navigate(const WideString& url, VARIANT* postData = nullptr, VARIANT* headers = nullptr) override;
     ComPtr<IDispatch> GetDocument() override;
     WideString GetLocationURL() override;
+    std::optional<int> GetOpticalZoom() override;
+    HRESULT SetOpticalZoom(int percent) override;
 
 private:
     HWND m_hWnd = nullptr;

@@ -43,13 +43,26 @@ def _make_template():
 
 
 class WineSession:
-    def __init__(self, keep=False):
+    """screen: the X screen and Wine desktop size; log_pixels: the display's DPI (Windows'
+    LogPixels, 96 = 100 %), for a display that is scaled."""
+
+    def __init__(self, keep=False, screen="1280x900", log_pixels=None):
         if not os.path.isdir(os.path.join(TEMPLATE, "drive_c")):
             _make_template()
         self.root = tempfile.mkdtemp(prefix="tessel-wine-")
         self.prefix = os.path.join(self.root, "prefix")
         shutil.copytree(TEMPLATE, self.prefix, symlinks=True)
         self.env = _base_env(self.prefix)
+        self.screen = screen
+        if screen != "1280x900" or log_pixels:
+            # Settings read when the server starts: written before it does.
+            values = [(r"HKCU\Software\Wine\Explorer\Desktops", "Default", "REG_SZ", screen)]
+            if log_pixels:
+                values.append((r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(log_pixels)))
+            for key, name, kind, value in values:
+                subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"], env=self.env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+            subprocess.run(["wineserver", "-w"], env=self.env, check=True)
         self._xvfb = None
         self._start_display()
         # A persistent server keeps each wine start short.
@@ -60,7 +73,7 @@ class WineSession:
     def _start_display(self):
         r, w = os.pipe()
         self._xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-nolisten", "tcp", "-screen", "0",
-                                       "1280x900x24"], pass_fds=(w,), stdout=subprocess.DEVNULL,
+                                       self.screen + "x24"], pass_fds=(w,), stdout=subprocess.DEVNULL,
                                       stderr=subprocess.DEVNULL)
         os.close(w)
         number = b""

@@ -7,112 +7,12 @@
 #include <atomic>
 
 #include "base/trace_win.h"
+#include "winui/browser_site.h"
 #include "winui/modal_dialog.h"
 
 namespace tessel {
 
 namespace {
-
-// Client site, in-place site and frame for one embedded control. Reference-counted; the
-// host window holds one reference for its lifetime.
-class BrowserSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
-public:
-    explicit BrowserSite(HWND host) : host_(host) {}
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-            *ppv = static_cast<IOleClientSite*>(this);
-        else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow)
-            *ppv = static_cast<IOleInPlaceSite*>(this);
-        else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
-            *ppv = static_cast<IOleInPlaceFrame*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
-
-    // IOleClientSite
-    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetContainer(IOleContainer** c) override {
-        if (c) *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP ShowObject() override { return S_OK; }
-    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleWindow (shared by the in-place site and the frame)
-    STDMETHODIMP GetWindow(HWND* h) override {
-        if (!h) return E_POINTER;
-        *h = host_;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-    // IOleInPlaceSite
-    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnUIActivate() override { return S_OK; }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
-        if (frame) {
-            *frame = this;
-            AddRef();
-        }
-        if (doc) *doc = nullptr;
-        if (pos) ::GetClientRect(host_, pos);
-        if (clip) ::GetClientRect(host_, clip);
-        if (info) {
-            info->fMDIApp = FALSE;
-            info->hwndFrame = ::GetAncestor(host_, GA_ROOT);
-            info->haccel = nullptr;
-            info->cAccelEntries = 0;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
-    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // IOleInPlaceUIWindow / IOleInPlaceFrame
-    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    // The UI-active control hands itself over here; its accelerators see keys first.
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
-        active_ = object;
-        return S_OK;
-    }
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
-    IOleInPlaceActiveObject* active() const { return active_.Get(); }
-    void Detach() { active_.Reset(); }
-
-private:
-    ~BrowserSite() = default;
-    std::atomic<ULONG> refs_{1};
-    HWND host_;
-    ComPtr<IOleInPlaceActiveObject> active_;
-};
 
 // DWebBrowserEvents2 sink: hands every event to the dialog's sink map, nothing else.
 class BrowserEventSink final : public IDispatch {

@@ -1,9 +1,11 @@
-// The three operations of the browser control the program uses, behind a small interface:
+// The operations of the browser control the program uses, behind a small interface:
 // the subsystems navigate and read through it, tests put a fake behind it.
 #pragma once
 
 #include <windows.h>
 #include <oaidl.h>
+
+#include <optional>
 
 #include "base/com_win.h"
 #include "base/text.h"
@@ -17,6 +19,9 @@ public:
     // The current top-level document, or null.
     virtual ComPtr<IDispatch> GetDocument() = 0;
     virtual WideString GetLocationURL() = 0;
+    // The page's optical zoom in percent, or empty when the control cannot tell.
+    virtual std::optional<int> GetOpticalZoom() = 0;
+    virtual HRESULT SetOpticalZoom(int percent) = 0;
 
 protected:
     ~WebBrowser() = default;

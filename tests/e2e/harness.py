@@ -60,8 +60,8 @@ def new_address():
 class Viewer:
     """One run of the viewer, started through winprobe with an exact command line."""
 
-    def __init__(self, tail, exe=None):
-        self.wine = session()
+    def __init__(self, tail, exe=None, wine=None):
+        self.wine = wine or session()
         fd, self.tail_file = tempfile.mkstemp(suffix=".txt")
         with os.fdopen(fd, "wb") as f:
             f.write(tail.encode("utf-8"))
@@ -228,8 +228,8 @@ class E2ETest(unittest.TestCase):
             lines.append("screenshot: " + shot)
         return "\n".join(lines)
 
-    def launch(self, tail):
-        v = Viewer(tail)
+    def launch(self, tail, wine=None):
+        v = Viewer(tail, wine=wine)
         self.viewers.append(v)
         return v
 
@@ -244,5 +244,5 @@ class E2ETest(unittest.TestCase):
         self.assertTrue(v.wait_window())
         self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/viewer" and r.method != "DELETE"))
 
-    def launch_params(self, **extra):
-        return self.launch(quoted(**self.params(**extra)))
+    def launch_params(self, wine=None, **extra):
+        return self.launch(quoted(**self.params(**extra)), wine=wine)

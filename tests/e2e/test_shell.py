@@ -4,6 +4,7 @@ import subprocess
 import tempfile
 
 from harness import ARTIFACTS, E2ETest, PROP, quoted
+from winenv import WineSession
 
 
 class StartRefused(E2ETest):
@@ -71,6 +72,33 @@ class Geometry(E2ETest):
             info = self.size_of(WindowWidth=garbage, WindowHeight="700")
             self.assertEqual(info["rect"], "0 0 1260 786", garbage)
             self.assertEqual(info["control"], info["client"])
+
+
+class ScaledDisplay(E2ETest):
+    """On a display at 150 % (144 dpi) the window keeps the physical size Windows gives the
+    host's 96-dpi sizes; at 96 dpi (Geometry above) nothing changes."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.scaled = WineSession(screen="2560x1600", log_pixels=144)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.scaled.close()
+
+    def size_of(self, **extra):
+        v = self.launch_params(wine=self.scaled, **extra)
+        self.assertTrue(v.wait_window(), extra)
+        info = v.info()
+        v.close()
+        self.assertEqual(info["control"], info["client"], "browser control fills the client area")
+        return info["rect"]
+
+    def test_sizes_are_96_dpi_pixels_scaled_to_the_display(self):
+        default, given = self.size_of(), self.size_of(WindowWidth="1024", WindowHeight="700")
+        self.assertEqual(default, "0 0 1890 1179")
+        self.assertEqual(given, "0 0 1536 1050")
+        print("\n    at 144 dpi: default %s, 1024 x 700 given %s" % (default, given))
 
 
 def pixel(path, x, y):

@@ -56,6 +56,27 @@ TEST(WindowSize, LeadingDecimalNumberRules) {
     EXPECT_EQ(ChooseWindowSize(m).height, 786);
 }
 
+TEST(WindowSize, ScaledToTheDisplayInWholePixels) {
+    struct Case { int dpi, width, height; };
+    // 1260 x 786 at 100, 125, 150 and 200 %: 786 x 1.25 = 982.5 rounds up.
+    for (const Case c : {Case{96, 1260, 786}, Case{120, 1575, 983}, Case{144, 1890, 1179}, Case{192, 2520, 1572}}) {
+        const WindowSize s = ScaleToDpi(kDefaultWindowSize, c.dpi);
+        EXPECT_EQ(s.width, c.width) << c.dpi;
+        EXPECT_EQ(s.height, c.height) << c.dpi;
+    }
+    EXPECT_EQ(ScaleToDpi(0, 144), 0);
+    EXPECT_EQ(ScaleToDpi(-50, 144), -50);
+    EXPECT_EQ(ScaleToDpi(700, 0), 700);
+    EXPECT_EQ(ScaleToDpi(1431655764, 144), 2147483646);
+    EXPECT_EQ(ScaleToDpi(1431655765, 144), 1431655765) << "2147483647.5 rounds beyond int: unscaled";
+    EXPECT_EQ(ScaleToDpi(2147483647, 192), 2147483647);
+    EXPECT_EQ(ZoomToApply(144, 100), std::optional<int>(150));
+    EXPECT_EQ(ZoomToApply(120, 100), std::optional<int>(125));
+    EXPECT_EQ(ZoomToApply(144, 150), std::nullopt) << "the control zoomed the page itself";
+    EXPECT_EQ(ZoomToApply(96, 100), std::nullopt);
+    EXPECT_EQ(ZoomToApply(0, 100), std::nullopt);
+}
+
 namespace {
 // A host's payload, written here by hand: free text in bytes 0-509, then the URL as UTF-16LE
 // with its NUL from byte 510.

@@ -9,7 +9,13 @@
 #include <string>
 #include <vector>
 
+#include <docobj.h>
+#include <mshtmhst.h>
+
+#include <map>
+
 #include "winui/browser_host.h"
+#include "winui/browser_site.h"
 #include "winui/modal_dialog.h"
 
 using namespace tessel;
@@ -175,6 +181,7 @@ public:
     }
 
     bool HoldsSite() const { return site_ != nullptr; }
+    IOleClientSite* Site() const { return site_; }
 
 private:
     IOleClientSite* site_ = nullptr;  // not held: the log shows when it is taken away
@@ -287,4 +294,156 @@ TEST_F(ControlHost, DeclinedKeysGoToTheDialogManagerAfterTheControl) {
                                                "unadvise",       "site released",  "close"};
     EXPECT_EQ(KeysAndTeardown(), expected);
     EXPECT_EQ(g_log.front(), "verb -4") << "UI activation is the control's first verb";
+}
+
+namespace {
+
+// A script object that answers properties by name only, as the page's expandos are found.
+class StubScriptObject final : public IDispatch {
+public:
+    std::map<std::wstring, VARIANT> props;
+    ~StubScriptObject() {
+        for (auto& p : props) VariantClear(&p.second);
+    }
+    void Set(const wchar_t* name, const wchar_t* text) {
+        VARIANT v;
+        V_VT(&v) = VT_BSTR;
+        V_BSTR(&v) = SysAllocString(text);
+        props[name] = v;
+    }
+    void Set(const wchar_t* name, LONG number) {
+        VARIANT v;
+        V_VT(&v) = VT_I4;
+        V_I4(&v) = number;
+        props[name] = v;
+    }
+    void Set(const wchar_t* name, IDispatch* object) {
+        VARIANT v;
+        V_VT(&v) = VT_DISPATCH;
+        V_DISPATCH(&v) = object;
+        object->AddRef();
+        props[name] = v;
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        *out = (riid == IID_IUnknown || riid == IID_IDispatch) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+        DISPID id = 1;
+        for (const auto& p : props) {
+            if (p.first == names[0]) return *ids = id, S_OK;
+            ++id;
+        }
+        return DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
+        if (!(flags & DISPATCH_PROPERTYGET) || !result || id < 1 || id > static_cast<DISPID>(props.size()))
+            return DISP_E_MEMBERNOTFOUND;
+        auto it = props.begin();
+        std::advance(it, id - 1);
+        return VariantCopy(result, &it->second);
+    }
+};
+
+// A host window with the stub control in it, and the site the control was given.
+struct EmbeddedStub {
+    HWND parent = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND host = CreateWindowW(kBrowserHostClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, parent, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    ~EmbeddedStub() { DestroyWindow(parent); }
+};
+
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+}  // namespace
+
+TEST_F(ControlHost, SiteDrawsThePageToScaleEdgeToEdgeAndLeavesTheRestToTheControl) {
+    EmbeddedStub embedded;
+    ASSERT_TRUE(embedded.host);
+    ASSERT_TRUE(stub.Site());
+    ComPtr<IDocHostUIHandler> ui;
+    ASSERT_EQ(stub.Site()->QueryInterface(IID_PPV_ARGS(&ui)), S_OK);
+    DOCHOSTUIINFO info{};
+    info.cbSize = sizeof info;
+    info.dwDoubleClick = 7;
+    ASSERT_EQ(ui->GetHostInfo(&info), S_OK);
+    // The control's defaults (help menu off 0x2, new windows 0x20, UTF-8 addresses 0x2000,
+    // in-place navigation 0x10000, IME reconversion 0x20000) and DPI-aware 0x40000000, no 3D border 0x4.
+    EXPECT_EQ(info.dwFlags, 0x2u | 0x20u | 0x2000u | 0x10000u | 0x20000u | 0x40000000u | 0x4u);
+    EXPECT_EQ(info.dwDoubleClick, 0u);
+    POINT pt{};
+    EXPECT_EQ(ui->ShowContextMenu(0, &pt, nullptr, nullptr), S_FALSE) << "the control's own menu";
+    EXPECT_EQ(ui->ShowUI(0, nullptr, nullptr, nullptr, nullptr), S_FALSE);
+    MSG msg{};
+    EXPECT_EQ(ui->TranslateAccelerator(&msg, nullptr, 0), S_FALSE);
+    LPOLESTR key = reinterpret_cast<LPOLESTR>(1);
+    EXPECT_EQ(ui->GetOptionKeyPath(&key, 0), S_FALSE);
+    EXPECT_EQ(key, nullptr);
+    IDropTarget* drop = reinterpret_cast<IDropTarget*>(1);
+    EXPECT_EQ(ui->GetDropTarget(nullptr, &drop), E_NOTIMPL);
+    EXPECT_EQ(drop, nullptr);
+    IDispatch* external = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(ui->GetExternal(&external), S_FALSE);
+    EXPECT_EQ(external, nullptr);
+    LPWSTR url = reinterpret_cast<LPWSTR>(1);
+    wchar_t in[] = L"http://h/";
+    EXPECT_EQ(ui->TranslateUrl(0, in, &url), S_FALSE);
+    EXPECT_EQ(url, nullptr);
+    IDataObject* data = reinterpret_cast<IDataObject*>(1);
+    EXPECT_EQ(ui->FilterDataObject(nullptr, &data), S_FALSE);
+    EXPECT_EQ(data, nullptr);
+    // No container: the control asks the site itself for its command target; under Wine
+    // the site offers none (its control would then withhold DownloadComplete).
+    IOleContainer* container = reinterpret_cast<IOleContainer*>(1);
+    EXPECT_TRUE(FAILED(stub.Site()->GetContainer(&container)));
+    EXPECT_EQ(container, nullptr);
+    ComPtr<IOleCommandTarget> target;
+    EXPECT_EQ(SUCCEEDED(stub.Site()->QueryInterface(IID_PPV_ARGS(&target))), !UnderWine());
+}
+
+TEST_F(ControlHost, ScriptErrorsAreTracedNeverShownAndScriptsGoOn) {
+    SetCommandTargetOffered(1);
+    EmbeddedStub embedded;
+    SetCommandTargetOffered(-1);
+    ComPtr<IOleCommandTarget> target;
+    ASSERT_EQ(stub.Site()->QueryInterface(IID_PPV_ARGS(&target)), S_OK);
+    StubScriptObject event, window, document;
+    event.Set(L"errorMessage", L"'x' is undefined");
+    event.Set(L"errorLine", 12);
+    event.Set(L"errorCharacter", 5);
+    event.Set(L"errorCode", LONG(0));
+    event.Set(L"errorUrl", L"http://h/viewer");
+    window.Set(L"event", &event);
+    document.Set(L"parentWindow", &window);
+    VARIANT in;
+    V_VT(&in) = VT_UNKNOWN;
+    V_UNKNOWN(&in) = &document;
+    VARIANT out;
+    VariantInit(&out);
+    EXPECT_EQ(target->Exec(&CGID_DocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, &in, &out), S_OK);
+    EXPECT_EQ(V_VT(&out), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&out), VARIANT_TRUE) << "continue running scripts";
+    EXPECT_EQ(target->Exec(&CGID_DocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, &in, nullptr), S_OK);
+    EXPECT_EQ(DescribeScriptError(&in), u"script error: 'x' is undefined at http://h/viewer line 12 char 5 code 0");
+    VARIANT empty;
+    VariantInit(&empty);
+    EXPECT_EQ(DescribeScriptError(&empty), u"script error: (no details)");
+    // Every other command stays the control's.
+    const GUID other = {0x000214D1, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    EXPECT_EQ(target->Exec(nullptr, OLECMDID_SHOWSCRIPTERROR, 0, &in, &out), OLECMDERR_E_NOTSUPPORTED);
+    EXPECT_EQ(target->Exec(&other, OLECMDID_SHOWSCRIPTERROR, 0, &in, &out), OLECMDERR_E_UNKNOWNGROUP);
+    EXPECT_EQ(target->Exec(&CGID_DocHostCommandHandler, 2300, 0, &in, &out), OLECMDERR_E_NOTSUPPORTED);
+    OLECMD commands[2] = {{OLECMDID_SHOWSCRIPTERROR, 0}, {2300, 7}};
+    EXPECT_EQ(target->QueryStatus(&CGID_DocHostCommandHandler, 2, commands, nullptr), S_OK);
+    EXPECT_EQ(commands[0].cmdf, static_cast<DWORD>(OLECMDF_SUPPORTED | OLECMDF_ENABLED));
+    EXPECT_EQ(commands[1].cmdf, 0u);
+    EXPECT_EQ(target->QueryStatus(nullptr, 2, commands, nullptr), OLECMDERR_E_NOTSUPPORTED);
+    EXPECT_EQ(target->QueryStatus(&other, 2, commands, nullptr), OLECMDERR_E_UNKNOWNGROUP);
 }

@@ -236,6 +236,8 @@ public:
     HRESULT Navigate(const WideString&, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
     ComPtr<IDispatch> GetDocument() override { return nullptr; }
     WideString GetLocationURL() override { return location_; }
+    std::optional<int> GetOpticalZoom() override { return std::nullopt; }
+    HRESULT SetOpticalZoom(int) override { return E_NOTIMPL; }
 
 private:
     WideString location_;

@@ -1,0 +1,194 @@
+// First: CGID_DocHostCommandHandler is declared by the headers but defined in no library;
+// with this the header's own declaration defines it here.
+#include <initguid.h>
+
+#include "winui/browser_site.h"
+
+#include "base/trace_win.h"
+
+namespace tessel {
+
+namespace {
+
+int g_commandTargetOffered = -1;
+const IID kNoInterface{};  // IID_NULL, which the GUID definitions above leave undeclared
+
+// Wine's control withholds DownloadComplete from a host that offers a command target (its
+// own tests mark that a difference from Windows), and it reports no script errors at all.
+bool PlatformWantsCommandTarget() {
+    if (g_commandTargetOffered >= 0) return g_commandTargetOffered != 0;
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return !(ntdll && ::GetProcAddress(ntdll, "wine_get_version"));
+}
+
+ComPtr<IDispatch> DispatchOf(const VARIANT* v) {
+    ComPtr<IDispatch> out;
+    if (!v) return out;
+    if (V_VT(v) == VT_DISPATCH && V_DISPATCH(v))
+        out = V_DISPATCH(v);
+    else if (V_VT(v) == VT_UNKNOWN && V_UNKNOWN(v))
+        V_UNKNOWN(v)->QueryInterface(IID_PPV_ARGS(&out));
+    else if (V_VT(v) == (VT_BYREF | VT_VARIANT))
+        return DispatchOf(V_VARIANTREF(v));
+    return out;
+}
+
+// A property read by name: the event's error fields are expandos, found only this way.
+bool GetProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
+    if (!object) return false;
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(object->GetIDsOfNames(kNoInterface, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    return SUCCEEDED(object->Invoke(id, kNoInterface, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr,
+                                    nullptr));
+}
+
+ComPtr<IDispatch> ObjectProperty(IDispatch* object, const wchar_t* name) {
+    ScopedVariant value;
+    if (!GetProperty(object, name, value.get())) return nullptr;
+    return DispatchOf(value.get());
+}
+
+WideString TextProperty(IDispatch* object, const wchar_t* name) {
+    ScopedVariant value;
+    if (!GetProperty(object, name, value.get())) return u"?";
+    if (V_VT(value.get()) != VT_BSTR && FAILED(::VariantChangeType(value.get(), value.get(), 0, VT_BSTR)))
+        return u"?";
+    return VariantText(value.get());
+}
+
+}  // namespace
+
+void SetCommandTargetOffered(int offered) { g_commandTargetOffered = offered; }
+
+BrowserSite::BrowserSite(HWND host) : host_(host), offersCommandTarget_(PlatformWantsCommandTarget()) {}
+
+STDMETHODIMP BrowserSite::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+        *ppv = static_cast<IOleClientSite*>(this);
+    else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow)
+        *ppv = static_cast<IOleInPlaceSite*>(this);
+    else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
+        *ppv = static_cast<IOleInPlaceFrame*>(this);
+    else if (riid == IID_IDocHostUIHandler)
+        *ppv = static_cast<IDocHostUIHandler*>(this);
+    else if (riid == IID_IOleCommandTarget && offersCommandTarget_)
+        *ppv = static_cast<IOleCommandTarget*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) BrowserSite::Release() {
+    const ULONG n = --refs_;
+    if (n == 0) delete this;
+    return n;
+}
+
+STDMETHODIMP BrowserSite::GetContainer(IOleContainer** c) {
+    if (c) *c = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP BrowserSite::GetWindow(HWND* h) {
+    if (!h) return E_POINTER;
+    *h = host_;
+    return S_OK;
+}
+
+STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
+                                           LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+    if (frame) {
+        *frame = this;
+        AddRef();
+    }
+    if (doc) *doc = nullptr;
+    if (pos) ::GetClientRect(host_, pos);
+    if (clip) ::GetClientRect(host_, clip);
+    if (info) {
+        info->fMDIApp = FALSE;
+        info->hwndFrame = ::GetAncestor(host_, GA_ROOT);
+        info->haccel = nullptr;
+        info->cAccelEntries = 0;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+    active_ = object;
+    return S_OK;
+}
+
+// The flags replace the control's own defaults, so they carry those defaults as well.
+STDMETHODIMP BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) {
+    if (!info) return E_POINTER;
+    info->dwFlags = kHostUiFlags;
+    info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+    return S_OK;
+}
+
+STDMETHODIMP BrowserSite::GetOptionKeyPath(LPOLESTR* key, DWORD) {
+    if (key) *key = nullptr;
+    return S_FALSE;  // the control's own registry settings
+}
+
+STDMETHODIMP BrowserSite::GetDropTarget(IDropTarget*, IDropTarget** target) {
+    if (target) *target = nullptr;
+    return E_NOTIMPL;  // the control's own drop target
+}
+
+STDMETHODIMP BrowserSite::GetExternal(IDispatch** external) {
+    if (external) *external = nullptr;
+    return S_FALSE;  // no external object of ours
+}
+
+STDMETHODIMP BrowserSite::TranslateUrl(DWORD, LPWSTR, LPWSTR* out) {
+    if (out) *out = nullptr;
+    return S_FALSE;  // not translated
+}
+
+STDMETHODIMP BrowserSite::FilterDataObject(IDataObject*, IDataObject** out) {
+    if (out) *out = nullptr;
+    return S_FALSE;  // not replaced
+}
+
+STDMETHODIMP BrowserSite::QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT*) {
+    if (!group) return OLECMDERR_E_NOTSUPPORTED;
+    if (*group != CGID_DocHostCommandHandler) return OLECMDERR_E_UNKNOWNGROUP;
+    for (ULONG i = 0; commands && i < count; ++i)
+        commands[i].cmdf =
+            commands[i].cmdID == OLECMDID_SHOWSCRIPTERROR ? OLECMDF_SUPPORTED | OLECMDF_ENABLED : 0;
+    return S_OK;
+}
+
+// Only traces: it may arrive while the program waits, and must not pump messages.
+STDMETHODIMP BrowserSite::Exec(const GUID* group, DWORD id, DWORD, VARIANT* in, VARIANT* out) {
+    if (!group) return OLECMDERR_E_NOTSUPPORTED;
+    if (*group != CGID_DocHostCommandHandler) return OLECMDERR_E_UNKNOWNGROUP;
+    if (id != OLECMDID_SHOWSCRIPTERROR) return OLECMDERR_E_NOTSUPPORTED;
+    Trace(DescribeScriptError(in));
+    // No dialog; the page's scripts go on.
+    if (out) {
+        ::VariantClear(out);
+        V_VT(out) = VT_BOOL;
+        V_BOOL(out) = VARIANT_TRUE;
+    }
+    return S_OK;
+}
+
+WideString DescribeScriptError(const VARIANT* document) {
+    const ComPtr<IDispatch> doc = DispatchOf(document);
+    const ComPtr<IDispatch> window = ObjectProperty(doc.Get(), L"parentWindow");
+    const ComPtr<IDispatch> event = ObjectProperty(window.Get(), L"event");
+    if (!event) return u"script error: (no details)";
+    return u"script error: " + TextProperty(event.Get(), L"errorMessage") + u" at " +
+           TextProperty(event.Get(), L"errorUrl") + u" line " + TextProperty(event.Get(), L"errorLine") +
+           u" char " + TextProperty(event.Get(), L"errorCharacter") + u" code " +
+           TextProperty(event.Get(), L"errorCode");
+}
+
+}  // namespace tessel

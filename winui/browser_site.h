@@ -1,0 +1,123 @@
+// The site the web-browser control lives in: client site, in-place site and frame, plus the
+// two host interfaces the control asks its site for: the UI handler (how the page is drawn)
+// and the command target (its script-error report).
+#pragma once
+
+#include <windows.h>
+#include <docobj.h>
+#include <mshtmhst.h>
+#include <ole2.h>
+
+#include <atomic>
+
+#include "base/com_win.h"
+
+namespace tessel {
+
+// What the control uses when its host has no UI handler (its documentation's defaults, and
+// Wine's), with the page zoomed to the display's scale and drawn edge to edge.
+inline constexpr DWORD kHostUiFlags = DOCHOSTUIFLAG_DISABLE_HELP_MENU | DOCHOSTUIFLAG_OPENNEWWIN |
+                                      DOCHOSTUIFLAG_URL_ENCODING_ENABLE_UTF8 |
+                                      DOCHOSTUIFLAG_ENABLE_INPLACE_NAVIGATION |
+                                      DOCHOSTUIFLAG_IME_ENABLE_RECONVERSION | DOCHOSTUIFLAG_DPI_AWARE |
+                                      DOCHOSTUIFLAG_NO3DBORDER;
+
+// Reference-counted; the host window holds one reference for its lifetime.
+class BrowserSite final : public IOleClientSite,
+                          public IOleInPlaceSite,
+                          public IOleInPlaceFrame,
+                          public IDocHostUIHandler,
+                          public IOleCommandTarget {
+public:
+    explicit BrowserSite(HWND host);
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    // No container: the control then asks the site itself for its command target.
+    STDMETHODIMP GetContainer(IOleContainer** c) override;
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow (shared by the in-place site and the frame)
+    STDMETHODIMP GetWindow(HWND* h) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO info) override;
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // IOleInPlaceUIWindow / IOleInPlaceFrame
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    // The UI-active control hands itself over here; its accelerators see keys first.
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    // Also IDocHostUIHandler's: nothing of ours goes modeless either way.
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+    // IDocHostUIHandler: the host information; everything else is left to the control, each
+    // answered as its documentation says a host answers that does not handle it.
+    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return S_FALSE; }
+    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override;
+    STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                        IOleInPlaceUIWindow*) override {
+        return S_FALSE;
+    }
+    STDMETHODIMP HideUI() override { return S_OK; }
+    STDMETHODIMP UpdateUI() override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) override;
+    STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** target) override;
+    STDMETHODIMP GetExternal(IDispatch** external) override;
+    STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR* out) override;
+    STDMETHODIMP FilterDataObject(IDataObject*, IDataObject** out) override;
+
+    // IOleCommandTarget: the control's script-error report, answered without a dialog;
+    // every other command is the control's.
+    STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT*) override;
+    STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD, VARIANT* in, VARIANT* out) override;
+
+    IOleInPlaceActiveObject* active() const { return active_.Get(); }
+    void Detach() { active_.Reset(); }
+
+private:
+    ~BrowserSite() = default;
+    std::atomic<ULONG> refs_{1};
+    HWND host_;
+    bool offersCommandTarget_;
+    ComPtr<IOleInPlaceActiveObject> active_;
+};
+
+// Whether new sites offer their command target; empty: as the platform wants it (not under
+// Wine, whose control withholds DownloadComplete from a host that has one). For tests.
+void SetCommandTargetOffered(int offered /* -1 platform, 0 no, 1 yes */);
+
+// The five fields of a script error, read by name from the window's event object of the
+// document the report carries, as one trace line.
+WideString DescribeScriptError(const VARIANT* document);
+
+}  // namespace tessel
