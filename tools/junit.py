@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """JUnit XML for the test command: `case` writes a one-case report for a check that has no
 report of its own (a fuzz target, the demo); `sum` adds up reports and prints the closing
-line "N passed, N failed"."""
+line "N passed, N failed"; a report named with --expect that is missing counts as one failure."""
 import argparse
 import os
 import sys
@@ -48,13 +48,19 @@ def main():
     c.add_argument("--seconds", type=float, default=0.0)
     s = sub.add_parser("sum")
     s.add_argument("reports", nargs="*")
-    s.add_argument("--extra-failed", type=int, default=0, help="failures with no report (a broken build)")
+    s.add_argument("--expect", action="append", default=[],
+                   help="a report every run must leave; one that is missing counts as a failure of its layer")
     args = ap.parse_args()
     if args.verb == "case":
         write_case(args.path, args.suite, args.name, args.failure, args.seconds)
         return 0
-    passed, failed = 0, args.extra_failed
-    for path in args.reports:
+    passed, failed = 0, 0
+    # A layer that crashed or never started leaves no report: that is a failure, not silence.
+    for path in args.expect:
+        if not os.path.exists(path):
+            print("%-28s missing: its layer did not report" % os.path.relpath(path))
+            failed += 1
+    for path in sorted(set(args.reports) | set(p for p in args.expect if os.path.exists(p))):
         p, f = count(path)
         print("%-28s %4d passed, %d failed" % (os.path.relpath(path), p, f))
         passed, failed = passed + p, failed + f

@@ -170,6 +170,20 @@ class Viewer:
             pass
 
 
+def platform_argv(line):
+    """A command line the program formed, split as Windows splits it for the program started
+    with it (CommandLineToArgvW: the program name by CreateProcess's rule, the rest by the C
+    runtime's); Wine quotes a child's path itself, so the child cannot tell."""
+    fd, path = tempfile.mkstemp(suffix=".txt")
+    with os.fdopen(fd, "wb") as f:
+        f.write(line.encode("utf-8"))
+    try:
+        r = session().wine(os.path.join(BIN, "winprobe.exe"), "argv", session().windows_path(path))
+    finally:
+        os.unlink(path)
+    return r.stdout.decode("utf-8").replace("\r", "").split("\n")[:-1]
+
+
 def processes(name):
     """How many processes of that executable run in the Wine session."""
     r = session().wine(os.path.join(BIN, "winprobe.exe"), "count", name)

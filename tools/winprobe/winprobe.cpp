@@ -2,6 +2,7 @@
 // exact command line, finds its window by its property and drives it with messages.
 #include <windows.h>
 #include <psapi.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -166,11 +167,19 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: winprobe run EXE TAILFILE | wait PROP MS | info PROP | gone PROP MS |\n"
                         "  copydata PROP SIZE ok|null|noterm URL [COUNT] | syscommand PROP ID |\n"
-                        "  close PROP | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE\n");
+                        "  close PROP | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE | argv FILE\n");
         return 2;
     }
     const std::wstring verb = argv[1];
     if (verb == L"run" && argc >= 4) return Run(argv[2], argv[3]);
+    if (verb == L"argv") {
+        // A command line (UTF-8 in a file) as Windows splits it for the program it starts.
+        int argc2 = 0;
+        LPWSTR* args = CommandLineToArgvW(ReadUtf8File(argv[2]).c_str(), &argc2);
+        for (int i = 0; args && i < argc2; ++i) printf("%s\n", Utf8(args[i]).c_str());
+        if (args) LocalFree(args);
+        return 0;
+    }
     if (verb == L"count") {
         printf("count %d\n", CountProcesses(argv[2]));
         return 0;
