@@ -26,6 +26,9 @@ TEST(ResultFileName, LastNonEmptyPiece) {
     EXPECT_EQ(ResultFileName(u"http://h/jobs/result.xml"), u"result.xml");
     EXPECT_EQ(ResultFileName(u"http://h/jobs//result.xml"), u"result.xml");
     EXPECT_EQ(ResultFileName(u"http://h/jobs/result.xml/"), u"result.xml");
+    EXPECT_EQ(ResultFileName(u"http://h/jobs/result.xml///"), u"result.xml");
+    EXPECT_EQ(ResultFileName(u"http://h//jobs//result.xml//"), u"result.xml");
+    EXPECT_EQ(ResultFileName(u"result.xml//"), u"result.xml");
     EXPECT_EQ(ResultFileName(u"http://h/get?f=a.xml"), u"get?f=a.xml");
     EXPECT_EQ(ResultFileName(u"r.xml"), u"r.xml");
     EXPECT_EQ(ResultFileName(u"///"), u"");

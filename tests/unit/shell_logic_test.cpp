@@ -40,6 +40,10 @@ TEST(WindowSize, LeadingDecimalNumberRules) {
     EXPECT_EQ(ParseLeadingInt("1024abc"), 1024);
     EXPECT_EQ(ParseLeadingInt("800px"), 800);
     EXPECT_EQ(ParseLeadingInt(" \t+12"), 12);
+    // Every white space of the C locale may stand before the number; nothing else may.
+    for (const char* spaced : {" 5", "\t5", "\n5", "\v5", "\f5", "\r5", " \t\n\v\f\r5"})
+        EXPECT_EQ(ParseLeadingInt(spaced), 5) << static_cast<int>(spaced[0]);
+    for (const char* other : {"\x1c" "5", "\xa0" "5", "_5", "\b5"}) EXPECT_FALSE(ParseLeadingInt(other)) << other;
     EXPECT_EQ(ParseLeadingInt("-5"), -5);
     EXPECT_EQ(ParseLeadingInt("0"), 0);
     EXPECT_EQ(ParseLeadingInt("2147483647"), 2147483647);

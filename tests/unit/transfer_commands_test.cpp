@@ -72,8 +72,29 @@ TEST(TransferCommands, RefusedPieces) {
     EXPECT_TRUE(FormatDeleteCommand(u"c", "b", WideString(1023, u'n')));
     EXPECT_FALSE(FormatDeleteCommand(u"c", "b", WideString(1024, u'n')));
     EXPECT_FALSE(FormatDeleteCommand(u"c", "b", WideString(400, u'&')));
-    // The whole line stays within what CreateProcess takes.
+    // The whole line stays within what CreateProcess takes: 32,766 characters and its NUL.
     EXPECT_FALSE(FormatDeleteCommand(u"c", std::string(33000, 'b'), u"r.xml"));
+}
+
+TEST(TransferCommands, LinesExactlyAtCreateProcessLimitRunAndOneMoreDoesNot) {
+    constexpr std::size_t kLimit = 32766;
+    const std::string deleteHead = "\"c\" -q -g -k --connect-timeout 30 --speed-limit 1 --speed-time 60 -X DELETE ";
+    const std::string deleteTail = "?file=r.xml";
+    const std::string base(kLimit - deleteHead.size() - deleteTail.size(), 'b');
+    const auto atLimit = FormatDeleteCommand(u"c", base, u"r.xml");
+    ASSERT_TRUE(atLimit);
+    EXPECT_EQ(atLimit->size(), kLimit);
+    EXPECT_EQ(*atLimit, deleteHead + base + deleteTail);
+    EXPECT_FALSE(FormatDeleteCommand(u"c", base + "b", u"r.xml"));
+
+    const std::string downloadFixed =
+        "\"c\" -q -g -f -k --proto =http,https --connect-timeout 30 --speed-limit 1 --speed-time 60 -D \"\" -o \"p\" "
+        "\"http://h/r.xml\"";
+    const std::string head(kLimit - downloadFixed.size(), 'h');
+    const auto download = FormatDownloadCommand(u"c", head, "p", u"http://h/r.xml");
+    ASSERT_TRUE(download);
+    EXPECT_EQ(download->size(), kLimit);
+    EXPECT_FALSE(FormatDownloadCommand(u"c", head + "h", "p", u"http://h/r.xml"));
 }
 
 TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
@@ -113,6 +134,10 @@ TEST(TransferCommands, OnlyAWhole200IsTheDocument) {
     EXPECT_FALSE(FinalStatus("HTTP/1.1 20x OK\r\n"));
     EXPECT_FALSE(FinalStatus("HTTP/1.1\r\n"));
     EXPECT_FALSE(IsDeliveredDocument(0, "garbage"));
-    // A trailing malformed status line does not let an earlier 200 stand.
-    EXPECT_FALSE(FinalStatus("HTTP/1.1 200 OK\r\n\r\nHTTP/1.1 xyz\r\n"));
+    // Only the last answer counts: a 200 followed by anything else is not the document.
+    const std::string first = "HTTP/1.1 200 OK\r\n\r\n";
+    for (const char* later : {"HTTP/1.1 xyz\r\n", "HTTP/1.1 \r\n", "HTTP/1.1\r\n", "HTTP/1.1 201 Created\r\n",
+                              "HTTP/1.1 204 No Content\r\n", "HTTP/1.1 2000\r\n", "HTTP/1.1 20\r\n"})
+        EXPECT_FALSE(IsDeliveredDocument(0, first + later)) << later;
+    EXPECT_EQ(FinalStatus(first + "HTTP/1.1 206 Partial\r\n"), 206);
 }

@@ -256,10 +256,23 @@ TEST_F(DialogEvents, ExitWordsCloseOnceAndNeverCancel) {
     EXPECT_EQ(Closes(), 2);
 }
 
-TEST_F(DialogEvents, DownloadCompleteOutsideAResultTouchesNothing) {
-    browser.location = L"http://h/result.XML";
+TEST_F(DialogEvents, OnlyAResultLocationStartsADeliveryAndOnlyOne) {
+    const auto deliveries = [this] {
+        MSG m;
+        int n = 0;
+        while (PeekMessageW(&m, hwnd, kDeliverResultMessage, kDeliverResultMessage, PM_REMOVE)) ++n;
+        return n;
+    };
     DISPPARAMS none{nullptr, nullptr, 0, 0};
+    browser.location = L"http://h/result.XML";
     dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
     EXPECT_EQ(browser.calls, std::vector<DISPID>{kLocationUrlId});
-    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(deliveries(), 0);
+    EXPECT_FALSE(dlg.IsEnding());
+    // A result is handed to the loop once; a second download meanwhile starts nothing.
+    browser.location = L"http://h/result.xml";
+    dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
+    dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
+    EXPECT_EQ(deliveries(), 1);
+    EXPECT_FALSE(dlg.IsEnding());
 }
