@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/tessel_dlg.h"
+#include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "params/command_line.h"
@@ -11,8 +12,7 @@
 
 namespace tessel {
 
-// Exit status: -1 when the launch parameters were refused, 1 when no window could be made
-// (no display, no browser control), 2 when a result was reached but not delivered, else 0.
+// Its value is the process's exit status (app/exit_status.h).
 class CTesselApp : public Application {
 protected:
     int InitInstance() override;
@@ -24,17 +24,17 @@ int CTesselApp::InitInstance() {
     icc.dwICC = ICC_WIN95_CLASSES;
     ::InitCommonControlsEx(&icc);
     EnableControlContainer();
-    int status = 0;
+    ExitStatus status = ExitStatus::Normal;
     {
         CTesselDlg dlg;
         m_pMainWnd = &dlg;
-        dlg.m_strCommandLine = FromW(m_lpCmdLine);
-        const INT_PTR result = dlg.DoModal();
-        status = dlg.StartRefused() ? kExitMissingParameters : result == -1 ? 1 : static_cast<int>(result);
+        dlg.m_strCommandLine = m_commandLine;
+        const std::optional<INT_PTR> result = dlg.DoModal();
+        status = result ? static_cast<ExitStatus>(*result) : ExitStatus::WindowNotCreated;
         m_pMainWnd = nullptr;
     }
-    Trace(u"exit");
-    return status;
+    Trace(lines::kExit);
+    return static_cast<int>(status);
 }
 
 CTesselApp theApp;
@@ -46,7 +46,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     app->m_hInstance = instance;
     // The tail as a GUI entry point gets it, computed from the full command line so the
     // result does not depend on which C runtime start-up code was linked.
-    static tessel::WideString tail(tessel::CommandLineTail(tessel::FromW(::GetCommandLineW())));
-    app->m_lpCmdLine = tessel::W(tail);
+    app->m_commandLine = tessel::WideString(tessel::CommandLineTail(tessel::FromW(::GetCommandLineW())));
     return app->Run();
 }

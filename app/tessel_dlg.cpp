@@ -4,10 +4,10 @@
 
 #include "app/shell_logic.h"
 #include "base/module_win.h"
+#include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "events/page_events.h"
-#include "events/page_title_win.h"
 #include "events/result_delivery_win.h"
 #include "params/command_line.h"
 #include "params/parameter_file_win.h"
@@ -22,8 +22,6 @@ namespace {
 // dialog takes without acting on it.
 constexpr UINT kSystemCommandMask = 0xFFF0;
 constexpr UINT kInertSystemCommand = 0x0010;
-
-int ExitStatusOf(Delivery delivery) { return delivery == Delivery::Failed ? kExitNotDelivered : 0; }
 
 // The system DPI, as every declared Windows reports it for a system-DPI-aware program.
 int SystemDpi() {
@@ -52,21 +50,20 @@ void CTesselDlg::DoDataExchange() {
 }
 
 BOOL CTesselDlg::RefuseStart() {
-    Trace(u"exit -1: missing launch parameters");
-    m_startRefused = true;
-    EndDialog(kExitMissingParameters);  // the loop never runs and the window never shows
+    Trace(lines::kStartRefused);
+    End(ExitStatus::MissingParameters);  // the loop never runs and the window never shows
     return FALSE;
 }
 
 BOOL CTesselDlg::OnInitDialog() {
     ModalDialog::OnInitDialog();
     if (ReadParameterFile(m_strCommandLine, m_params)) {
-        Trace(u"parameters from file: " + m_strCommandLine);
+        Trace(lines::kParametersFromFile + m_strCommandLine);
     } else {
         TrimInPlace(m_strCommandLine, PlatformIsWideSpace);
         if (!ParseCommandLineParameters(m_strCommandLine, m_params, PlatformIsSpaceAbove00FF))
             return RefuseStart();
-        Trace(u"parameters from command line");
+        Trace(lines::kParametersFromCommandLine);
     }
     if (m_params.Lookup(keys::kServerIP).empty()) return RefuseStart();
     if (m_params.Lookup(keys::kURL).empty()) return RefuseStart();
@@ -87,8 +84,8 @@ BOOL CTesselDlg::OnInitDialog() {
 void CTesselDlg::ShowStartPage() {
     const auto url = BuildStartPageUrl(ModulePath());
     if (!url) return;  // no folder to point into: nothing sensible to show
-    Trace(u"navigate start page: " + *url);
-    TESSEL_CHECK(m_browser.Navigate(*url));
+    Trace(lines::kNavigateStartPage + *url);
+    TESSEL_CHECK(Browser().Navigate(*url));
 }
 
 bool CTesselDlg::Hold(std::function<void()> action) {
@@ -97,15 +94,16 @@ bool CTesselDlg::Hold(std::function<void()> action) {
     return true;
 }
 
-void CTesselDlg::OnTimer(UINT_PTR) {
+MessageResult CTesselDlg::OnTimer(WPARAM, LPARAM) {
     ::KillTimer(GetSafeHwnd(), kStartTimer);  // first, so the sequence runs once
     m_start = std::make_unique<StartSequence>(m_params);
     WaitFor(m_start->LoginDone(), [this] { OnLoginDone(); });
+    return std::nullopt;  // then the default handling, as for any timer message
 }
 
 void CTesselDlg::OnLoginDone() {
     const std::unique_ptr<StartSequence> start = std::move(m_start);
-    const LoginOutcome login = start->OpenViewer(m_browser);
+    const LoginOutcome login = start->OpenViewer(Browser());
     if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
     if (login.kind == LoginOutcome::Kind::HttpLayerError) {
         // The one message of the framework's own: an HTTP-layer error the login did not absorb.
@@ -123,46 +121,47 @@ void CTesselDlg::OnLoginDone() {
     }
 }
 
-void CTesselDlg::OnClose() {
-    if (Hold([this] { OnClose(); })) return;  // the login step ends first, as it always did
-    Trace(u"close");
+MessageResult CTesselDlg::OnClose(WPARAM, LPARAM) {
+    if (Hold([this] { OnClose(0, 0); })) return 0;  // the login step ends first, as it always did
+    Trace(lines::kClose);
     if (m_delivery) {
         // A close during a transfer ends the tool at once; the delivery's own status stands.
         CancelWait();
         m_delivery->Cancel();
         ContinueDelivery();
-        return;
+        return 0;
     }
-    EndDialog(0);
+    End(ExitStatus::Normal);
+    return 0;
 }
 
-BOOL CTesselDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
+MessageResult CTesselDlg::OnCopyData(WPARAM, LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (!data) return TRUE;
     // The payload is valid only during this call: the decoded URL is a copy.
     const auto url = DecodeNavigationRequest(data->lpData, data->cbData);
     if (!url) {
-        Trace(u"copydata ignored");
+        Trace(lines::kCopyDataIgnored);
         return TRUE;
     }
     // Answered at once; the navigation waits for the step that is running.
     if (Hold([this, target = *url] {
-            Trace(u"navigate copydata: " + target);
-            TESSEL_CHECK(m_browser.Navigate(target));
+            Trace(lines::kNavigateCopyData + target);
+            TESSEL_CHECK(Browser().Navigate(target));
         }))
         return TRUE;
     if (m_delivery || !m_resultLocation.empty()) {
-        Trace(u"copydata held: the run ends with its result");
+        Trace(lines::kCopyDataHeld);
         return TRUE;
     }
-    Trace(u"navigate copydata: " + *url);
-    TESSEL_CHECK(m_browser.Navigate(*url));
+    Trace(lines::kNavigateCopyData + *url);
+    TESSEL_CHECK(Browser().Navigate(*url));
     return TRUE;
 }
 
-void CTesselDlg::OnPaint(bool& handled) {
+MessageResult CTesselDlg::OnPaint(WPARAM, LPARAM) {
     HWND hwnd = GetSafeHwnd();
-    handled = ::IsIconic(hwnd);
-    if (!handled) return;
+    if (!::IsIconic(hwnd)) return std::nullopt;  // the dialog's default painting
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hwnd, &ps);
     ::SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -172,24 +171,30 @@ void CTesselDlg::OnPaint(bool& handled) {
     ::GetClientRect(hwnd, &rc);
     ::DrawIcon(dc, (rc.right - rc.left - cxIcon + 1) / 2, (rc.bottom - rc.top - cyIcon + 1) / 2, m_hIcon);
     ::EndPaint(hwnd, &ps);
+    return 0;
 }
 
-HICON CTesselDlg::OnQueryDragIcon() { return m_hIcon; }
+MessageResult CTesselDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
 
-void CTesselDlg::OnSize(UINT, int cx, int cy) {
+// Whatever the kind of sizing: the control covers the new client area.
+MessageResult CTesselDlg::OnSize(WPARAM, LPARAM size) {
     HWND control = m_browser.GetSafeHwnd();
-    if (!control || !::IsWindow(control)) return;
-    ::MoveWindow(control, 0, 0, cx, cy, TRUE);
+    if (!control || !::IsWindow(control)) return 0;
+    ::MoveWindow(control, 0, 0, LOWORD(size), HIWORD(size), TRUE);
     ::UpdateWindow(control);
+    return 0;
 }
 
-void CTesselDlg::OnSysCommand(UINT id, bool& handled) { handled = (id & kSystemCommandMask) == kInertSystemCommand; }
+MessageResult CTesselDlg::OnSysCommand(WPARAM id, LPARAM) {
+    if ((id & kSystemCommandMask) == kInertSystemCommand) return 0;
+    return std::nullopt;  // move, size, minimise, close and the rest: the default handling
+}
 
 void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
     if (Hold([this, event] { OnBeforeNavigate2(event); })) return;
-    Trace(u"before navigate: " + event.url);
+    Trace(lines::kBeforeNavigate + event.url);
     if (ContainsExitWord(event.url)) {
-        Trace(u"exit word");
+        Trace(lines::kExitWord);
         ::SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0);
     }
 }
@@ -198,18 +203,19 @@ void CTesselDlg::OnDownloadComplete(const BrowserEvent& event) {
     if (Hold([this, event] { OnDownloadComplete(event); })) return;
     // A result already taken in hand is not fetched twice.
     if (IsEnding() || m_delivery || !m_resultLocation.empty()) return;
-    auto location = ResultLocation(m_browser);
+    auto location = ResultLocation(Browser());
     if (!location) return;
     m_resultLocation = std::move(*location);
     ::PostMessageW(GetSafeHwnd(), kDeliverResultMessage, 0, 0);
 }
 
-void CTesselDlg::OnDeliverResult() {
-    if (IsEnding() || m_delivery || m_resultLocation.empty()) return;
+MessageResult CTesselDlg::OnDeliverResult(WPARAM, LPARAM) {
+    if (IsEnding() || m_delivery || m_resultLocation.empty()) return 0;
     DeliveryRequest request{InstalledToolPath(), std::move(m_resultLocation),
                             ValueOf(m_params, keys::kOutputPath), ValueOf(m_params, keys::kURL).value_or("")};
     m_delivery = std::make_unique<ResultDelivery>(std::move(request));
     ContinueDelivery();
+    return 0;
 }
 
 // Each run is waited for in the loop; the last one's end ends the dialog.
@@ -221,73 +227,38 @@ void CTesselDlg::ContinueDelivery() {
         });
         return;
     }
-    EndDialog(ExitStatusOf(m_delivery->Outcome()));
+    End(ExitStatusOf(m_delivery->Outcome()));
 }
 
 void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
     if (Hold([this, event] { OnDocumentComplete(event); })) return;
     // Where the control did not take the DPI flag, the page is zoomed to the display's scale.
-    if (const auto zoom = ZoomToApply(SystemDpi(), m_browser.GetOpticalZoom().value_or(0))) {
-        Trace(u"zoom: " + Latin1ToWide(std::to_string(*zoom)));
-        TESSEL_CHECK(m_browser.SetOpticalZoom(*zoom));
+    if (const auto zoom = ZoomToApply(SystemDpi(), Browser().GetOpticalZoom().value_or(0))) {
+        Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
+        TESSEL_CHECK(Browser().SetOpticalZoom(*zoom));
     }
-    const auto title = PageTitle(m_browser);
+    const auto title = Browser().DocumentTitle();
     if (!title) return;  // no document, or not an HTML document: caption unchanged
-    Trace(u"title: " + *title);
+    Trace(lines::kTitle + *title);
     ::SetWindowTextW(GetSafeHwnd(), W(*title));
 }
 
 namespace {
 
-CTesselDlg& Self(ModalDialog& d) { return static_cast<CTesselDlg&>(d); }
-
+using D = CTesselDlg;
 const ModalDialog::MessageEntry kMessageMap[] = {
-    {WM_SYSCOMMAND,
-     [](ModalDialog& d, WPARAM w, LPARAM, LRESULT&) {
-         bool handled = false;
-         Self(d).OnSysCommand(static_cast<UINT>(w), handled);
-         return handled;
-     }},
-    {WM_PAINT,
-     [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
-         bool handled = false;
-         Self(d).OnPaint(handled);
-         return handled;
-     }},
-    {WM_QUERYDRAGICON,
-     [](ModalDialog& d, WPARAM, LPARAM, LRESULT& r) {
-         r = reinterpret_cast<LRESULT>(Self(d).OnQueryDragIcon());
-         return true;
-     }},
-    {WM_SIZE,
-     [](ModalDialog& d, WPARAM w, LPARAM l, LRESULT&) {
-         Self(d).OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l));
-         return true;
-     }},
-    {WM_CLOSE,
-     [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
-         Self(d).OnClose();
-         return true;
-     }},
-    {WM_TIMER,
-     [](ModalDialog& d, WPARAM w, LPARAM, LRESULT&) {
-         Self(d).OnTimer(static_cast<UINT_PTR>(w));
-         return false;  // then the default handling, as for any timer message
-     }},
-    {WM_COPYDATA,
-     [](ModalDialog& d, WPARAM w, LPARAM l, LRESULT& r) {
-         r = Self(d).OnCopyData(reinterpret_cast<HWND>(w), reinterpret_cast<const COPYDATASTRUCT*>(l));
-         return true;
-     }},
-    {kDeliverResultMessage,
-     [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
-         Self(d).OnDeliverResult();
-         return true;
-     }},
+    ModalDialog::On(WM_SYSCOMMAND, &D::OnSysCommand),
+    ModalDialog::On(WM_PAINT, &D::OnPaint),
+    ModalDialog::On(WM_QUERYDRAGICON, &D::OnQueryDragIcon),
+    ModalDialog::On(WM_SIZE, &D::OnSize),
+    ModalDialog::On(WM_CLOSE, &D::OnClose),
+    ModalDialog::On(WM_TIMER, &D::OnTimer),
+    ModalDialog::On(WM_COPYDATA, &D::OnCopyData),
+    ModalDialog::On(kDeliverResultMessage, &D::OnDeliverResult),
     {0, nullptr},
 };
 
-const ModalDialog::EventSinkEntry kEventSinkMap[] = {
+const BrowserEvents::EventSinkEntry kEventSinkMap[] = {
     {kBrowserControlId, DISPID_DOWNLOADCOMPLETE, &BrowserEvents::OnDownloadComplete},
     {kBrowserControlId, DISPID_BEFORENAVIGATE2, &BrowserEvents::OnBeforeNavigate2},
     {kBrowserControlId, DISPID_DOCUMENTCOMPLETE, &BrowserEvents::OnDocumentComplete},
@@ -297,6 +268,6 @@ const ModalDialog::EventSinkEntry kEventSinkMap[] = {
 }  // namespace
 
 const ModalDialog::MessageEntry* CTesselDlg::GetMessageMap() const { return kMessageMap; }
-const ModalDialog::EventSinkEntry* CTesselDlg::GetEventSinkMap() const { return kEventSinkMap; }
+const BrowserEvents::EventSinkEntry* CTesselDlg::GetEventSinkMap() const { return kEventSinkMap; }
 
 }  // namespace tessel

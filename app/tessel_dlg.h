@@ -8,10 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "app/exit_status.h"
 #include "app/resource.h"
 #include "app/web_browser2.h"
 #include "base/text.h"
 #include "params/parameter_map.h"
+#include "winui/browser_events.h"
 #include "winui/modal_dialog.h"
 
 namespace tessel {
@@ -19,17 +21,13 @@ namespace tessel {
 inline constexpr UINT kBrowserControlId = IDC_BROWSER;
 inline constexpr UINT_PTR kStartTimer = 1000;
 inline constexpr INT_PTR kWindowPropertyValue = 1234;
-// The process's exit status when the launch parameters lack "ServerIP" or "URL".
-inline constexpr int kExitMissingParameters = -1;
-// The process's exit status for a run that reached a result document but did not deliver it.
-inline constexpr int kExitNotDelivered = 2;
 // Posted by the download event: the dialog's loop, not the event, starts the delivery.
 inline constexpr UINT kDeliverResultMessage = WM_APP + 1;
 
 class StartSequence;
 class ResultDelivery;
 
-class CTesselDlg : public ModalDialog {
+class CTesselDlg : public ModalDialog, public BrowserEvents {
 public:
     explicit CTesselDlg(HWND parent = nullptr);
     ~CTesselDlg() override;
@@ -39,15 +37,19 @@ public:
     ParameterMap m_params;
     CWebBrowser2 m_browser;
 
-    // Window messages.
-    void OnSysCommand(UINT id, bool& handled);
-    void OnPaint(bool& handled);
-    HICON OnQueryDragIcon();
-    void OnSize(UINT type, int cx, int cy);
-    void OnClose();
-    void OnTimer(UINT_PTR id);
-    BOOL OnCopyData(HWND sender, const COPYDATASTRUCT* data);
-    void OnDeliverResult();
+    // The browser the handlers reach: the control that m_browser wraps, or a stand-in.
+    WebBrowser& Browser() { return *m_page; }
+    void UseBrowser(WebBrowser& page) { m_page = &page; }
+
+    // Window messages, each reading its own arguments.
+    MessageResult OnSysCommand(WPARAM id, LPARAM);
+    MessageResult OnPaint(WPARAM, LPARAM);
+    MessageResult OnQueryDragIcon(WPARAM, LPARAM);
+    MessageResult OnSize(WPARAM type, LPARAM size);
+    MessageResult OnClose(WPARAM, LPARAM);
+    MessageResult OnTimer(WPARAM id, LPARAM);
+    MessageResult OnCopyData(WPARAM sender, LPARAM data);
+    MessageResult OnDeliverResult(WPARAM, LPARAM);
 
     // Browser events of the control, bound in the event-sink map.
     void OnBeforeNavigate2(const BrowserEvent& event) override;
@@ -55,9 +57,6 @@ public:
     void OnDocumentComplete(const BrowserEvent& event) override;
 
     void ShowStartPage();
-
-    // The launch parameters lacked "ServerIP" or "URL": the run ends unshown.
-    bool StartRefused() const { return m_startRefused; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -69,12 +68,13 @@ protected:
 
 private:
     BOOL RefuseStart();
+    void End(ExitStatus status) { EndDialog(static_cast<INT_PTR>(status)); }
     void OnLoginDone();
     void ContinueDelivery();
     // While the login runs, what arrives takes effect after it, in its order.
     bool Hold(std::function<void()> action);
 
-    bool m_startRefused = false;
+    WebBrowser* m_page = &m_browser;
     std::unique_ptr<StartSequence> m_start;       // while the login runs
     std::vector<std::function<void()>> m_held;    // events, requests and a close meanwhile
     WideString m_resultLocation;                  // reached; its delivery is about to start

@@ -1,5 +1,6 @@
 #include "app/web_browser2.h"
 
+#include "events/page_title_win.h"
 #include "winui/browser_host.h"
 
 namespace tessel {
@@ -26,6 +27,8 @@ ComPtr<IDispatch> CWebBrowser2::GetDocument() {
     if (m_browser) m_browser->get_Document(document.GetAddressOf());  // S_FALSE and null: no document
     return document;
 }
+
+std::optional<WideString> CWebBrowser2::DocumentTitle() { return TitleOfDocument(GetDocument().Get()); }
 
 WideString CWebBrowser2::GetLocationURL() {
     ScopedBstr location;

@@ -18,7 +18,9 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
 
     HRESULT Navigate(const WideString& url, VARIANT* postData = nullptr, VARIANT* headers = nullptr) override;
-    ComPtr<IDispatch> GetDocument() override;
+    std::optional<WideString> DocumentTitle() override;
+    // The current top-level document, or null.
+    ComPtr<IDispatch> GetDocument();
     WideString GetLocationURL() override;
     std::optional<int> GetOpticalZoom() override;
     HRESULT SetOpticalZoom(int percent) override;

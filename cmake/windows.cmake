@@ -13,7 +13,7 @@ add_custom_command(TARGET tessel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/html ${TESSEL_BIN}/html)
 
 # Test helper: launches with an exact command line, finds and drives the window.
-add_executable(winprobe tools/winprobe/winprobe.cpp)
+add_executable(winprobe tests/bed/winprobe.cpp)
 target_link_libraries(winprobe PRIVATE user32 psapi shell32)
 target_link_options(winprobe PRIVATE -municode)
 

@@ -6,11 +6,10 @@
 
 namespace tessel {
 
-std::optional<WideString> PageTitle(WebBrowser& browser) {
-    ComPtr<IDispatch> document = browser.GetDocument();
+std::optional<WideString> TitleOfDocument(IDispatch* document) {
     if (!document) return std::nullopt;
     ComPtr<IHTMLDocument2> html;
-    if (FAILED(document.As(&html)) || !html) return std::nullopt;
+    if (FAILED(document->QueryInterface(IID_PPV_ARGS(&html))) || !html) return std::nullopt;
     ScopedBstr title;
     html->get_title(title.put());  // a failed read leaves the title empty
     return title.str();

@@ -1,15 +1,16 @@
 // The title of the page shown in the browser.
 #pragma once
 
+#include <oaidl.h>
+
 #include <optional>
 
 #include "base/text.h"
-#include "winui/web_browser.h"
 
 namespace tessel {
 
-// The top-level document's title (empty when its read fails); nothing when there is no
-// document or it is not an HTML document.
-std::optional<WideString> PageTitle(WebBrowser& browser);
+// The document's title through its HTML document interface (empty when the read fails);
+// nothing when there is no document or it is not an HTML document.
+std::optional<WideString> TitleOfDocument(IDispatch* document);
 
 }  // namespace tessel

@@ -1,5 +1,6 @@
 #include "events/process_win.h"
 
+#include "base/trace_lines.h"
 #include "base/trace_win.h"
 
 namespace tessel {
@@ -34,7 +35,7 @@ std::unique_ptr<ToolRun> ToolRun::Start(std::string commandLine) {
     KernelHandle thread(pi.hThread);
     run->job_ = KillOnCloseJob();
     if (!run->job_ || !::AssignProcessToJobObject(run->job_.get(), pi.hProcess)) {
-        Trace(u"run: without a job");
+        Trace(lines::kRunWithoutJob);
         run->job_.reset();
     }
     ::ResumeThread(thread.get());

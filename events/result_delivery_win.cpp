@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/handles_win.h"
+#include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "events/page_events.h"
@@ -85,7 +86,7 @@ void TraceExit(const char16_t* what, const std::optional<DWORD>& code) {
 }
 
 std::unique_ptr<ToolRun> StartRun(const std::string& line, const char16_t* what) {
-    Trace(u"run: " + Latin1ToWide(line));
+    Trace(lines::kRun + Latin1ToWide(line));
     auto run = ToolRun::Start(line);
     if (!run) TraceExit(what, std::nullopt);
     return run;
@@ -106,34 +107,34 @@ ResultDelivery::ResultDelivery(DeliveryRequest request)
 
 void ResultDelivery::StartDownload() {
     if (!request_.outputPath) {
-        Trace(u"result: no output path");
+        Trace(lines::kResultNoOutputPath);
         return Finish(Delivery::NoOutputPath);
     }
     const std::string output(CutAtNul(*request_.outputPath));
     // Given but unreadable (a character the parameters cannot hold): a result with nowhere
     // to go is not delivered, and stays on the server.
     if (output.empty()) {
-        Trace(u"result: output path empty");
+        Trace(lines::kResultOutputPathEmpty);
         return Finish(Delivery::Failed);
     }
     if (!IsQuotablePath(output)) {
-        Trace(u"result: output path refused");
+        Trace(lines::kResultOutputPathRefused);
         return Finish(Delivery::Failed);
     }
     if (!CreatePair(output, *part_, *head_)) {
-        Trace(u"result: no working file beside the output");
+        Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
     }
     // A line that would not fit, or that the location could bend, is not run: the result
     // then stays on the server.
     const auto download = FormatDownloadCommand(request_.toolPath, head_->path(), part_->path(), request_.location);
     if (!download) {
-        Trace(u"result: download command refused");
+        Trace(lines::kResultCommandRefused);
         return Finish(Delivery::Failed);
     }
-    run_ = StartRun(*download, u"download exit: ");
+    run_ = StartRun(*download, lines::kDownloadExit);
     if (!run_) {
-        Trace(u"result: download failed, nothing deleted");
+        Trace(lines::kResultDownloadFailed);
         Finish(Delivery::Failed);
     }
 }
@@ -155,14 +156,14 @@ void ResultDelivery::Resume() {
     if (!run_) return;
     const DWORD code = run_->ExitCode();
     if (deleting_) {
-        TraceExit(u"delete exit: ", code);
+        TraceExit(lines::kDeleteExit, code);
         return Finish(Delivery::Delivered);
     }
-    TraceExit(u"download exit: ", code);
+    TraceExit(lines::kDownloadExit, code);
     run_.reset();
     // curl exits 0 for a 3xx answer and saves its body; only a whole 200 is the document.
     if (!IsDeliveredDocument(code, ReadSmallFile(head_->path()))) {
-        Trace(u"result: download failed, nothing deleted");
+        Trace(lines::kResultDownloadFailed);
         return Finish(Delivery::Failed);
     }
     AfterDownload();
@@ -172,22 +173,22 @@ void ResultDelivery::AfterDownload() {
     // The rename can reach the disk before the data: the data goes first, and the server's
     // copy is deleted only once ours is durable.
     if (!part_->Flush()) {
-        Trace(u"result: could not flush, nothing deleted");
+        Trace(lines::kResultNotFlushed);
         return Finish(Delivery::Failed);
     }
     part_->Close();
     const std::string output(CutAtNul(*request_.outputPath));
     if (!::MoveFileExA(part_->path().c_str(), output.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        Trace(u"result: could not move into place, nothing deleted");
+        Trace(lines::kResultNotMoved);
         return Finish(Delivery::Failed);
     }
     part_->Release();
-    Trace(u"result: delivered");
+    Trace(lines::kResultDelivered);
     SweepStaleWorkFiles();
     const auto remove = FormatDeleteCommand(request_.toolPath, request_.viewerBase, ResultFileName(request_.location));
     if (remove) {
         deleting_ = true;
-        run_ = StartRun(*remove, u"delete exit: ");
+        run_ = StartRun(*remove, lines::kDeleteExit);
     }
     if (!run_) Finish(Delivery::Delivered);
 }
@@ -196,10 +197,10 @@ void ResultDelivery::Cancel() {
     if (!run_) return;
     run_->Kill();
     if (deleting_) {
-        Trace(u"result: delete cut short by a close");
+        Trace(lines::kResultDeleteCutShort);
         return Finish(Delivery::Delivered);
     }
-    Trace(u"result: download cancelled by a close, nothing deleted");
+    Trace(lines::kResultDownloadCancelled);
     Finish(Delivery::Failed);
 }
 
@@ -216,7 +217,7 @@ void ResultDelivery::SweepStaleWorkFiles() const {
             ::DeleteFileA((folder + found.cFileName).c_str()))
             ++swept;
     } while (::FindNextFileA(search.get(), &found));
-    if (swept) Trace(u"result: swept stale working files: " + Latin1ToWide(std::to_string(swept)));
+    if (swept) Trace(lines::kResultSwept + Latin1ToWide(std::to_string(swept)));
 }
 
 WideString InstalledToolPath() {
@@ -225,7 +226,7 @@ WideString InstalledToolPath() {
 
 std::optional<WideString> ResultLocation(WebBrowser& browser) {
     WideString location = browser.GetLocationURL();
-    Trace(u"download complete: " + location);
+    Trace(lines::kDownloadComplete + location);
     if (!IsResultLocation(location)) return std::nullopt;
     return location;
 }

@@ -8,8 +8,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(HERE, "simulator"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "bed"))
 
 from print_server import PrintServer  # noqa: E402
 from winenv import CACHE, WineSession  # noqa: E402

@@ -26,7 +26,7 @@ for t in ${TARGETS:-command_line parameter_file viewer_url copydata curl_command
   if [ -n "${REPORTS:-}" ]; then
     verdict=()
     [ $rc -ne 0 ] && verdict=(--failure "$(grep -m1 -E 'ERROR|property failed|runtime error' "$log" || echo "exit $rc")")
-    python3 tools/junit.py case "$REPORTS/fuzz-$t.xml" fuzz "$t" --seconds "$seconds" "${verdict[@]}"
+    python3 tests/bed/junit.py case "$REPORTS/fuzz-$t.xml" fuzz "$t" --seconds "$seconds" "${verdict[@]}"
   fi
 done
 echo "$passed passed, $failed failed"

@@ -6,6 +6,7 @@
 
 #include "base/handles_win.h"
 #include "base/module_win.h"
+#include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 
@@ -111,7 +112,7 @@ LoginOutcome LoginToServer(const WideString& host) {
         InternetHandle connection(::InternetConnectW(session.get(), W(target.host), target.port, nullptr, nullptr,
                                                      INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection) {
-            Trace(u"login: no connection");
+            Trace(lines::kLoginNoConnection);
             return {Kind::NotAccepted};
         }
         DWORD flags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
@@ -128,7 +129,7 @@ LoginOutcome LoginToServer(const WideString& host) {
         if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
             const DWORD code = ::GetLastError();
             if (!IsCertificateError(code)) {
-                Trace(u"login: send failed");
+                Trace(lines::kLoginSendFailed);
                 return {Kind::NotAccepted};
             }
             RelaxCertificateChecks(request.get());
@@ -138,10 +139,10 @@ LoginOutcome LoginToServer(const WideString& host) {
         }
         const DWORD status = StatusCode(request.get());
         if (IsRedirect(status) && NextTarget(request.get(), target)) continue;
-        Trace(status == 200 ? u"login: 200" : u"login: not 200");
+        Trace(status == 200 ? lines::kLogin200 : lines::kLoginNot200);
         return {status == 200 ? Kind::Accepted : Kind::NotAccepted};
     }
-    Trace(u"login: too many redirects");
+    Trace(lines::kLoginTooManyRedirects);
     return {Kind::NotAccepted};
 }
 

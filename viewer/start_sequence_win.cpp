@@ -1,5 +1,6 @@
 #include "viewer/start_sequence_win.h"
 
+#include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "viewer/post_data_win.h"
@@ -22,10 +23,10 @@ StartSequence::StartSequence(const ParameterMap& params) : url_(ComposeViewerUrl
 
 LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {
     if (outcome_.kind == LoginOutcome::Kind::HttpLayerError) {
-        Trace(u"login: unhandled HTTP-layer error");
+        Trace(lines::kLoginUnhandledError);
         return outcome_;
     }
-    Trace(u"navigate viewer: " + url_);
+    Trace(lines::kNavigateViewer + url_);
     TESSEL_CHECK(browser.Navigate(url_, postData_.get(), headers_.get()));
     return outcome_;
 }

@@ -3,7 +3,6 @@
 #include <ole2.h>
 
 #include "winui/browser_host.h"
-#include "winui/modal_dialog.h"
 
 namespace tessel {
 
@@ -30,10 +29,5 @@ int Application::Run() {
 }
 
 void Application::EnableControlContainer() { RegisterBrowserHostClass(m_hInstance); }
-
-HWND MainWindowHandle() {
-    Application* app = Application::Current();
-    return app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
-}
 
 }  // namespace tessel

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "base/text.h"
+
 namespace tessel {
 
 class ModalDialog;
@@ -23,7 +25,8 @@ public:
 
     // The dialog that stands for the application while it runs.
     ModalDialog* m_pMainWnd = nullptr;
-    const wchar_t* m_lpCmdLine = L"";
+    // The command-line tail, as a GUI entry point receives it.
+    WideString m_commandLine;
     HINSTANCE m_hInstance = nullptr;
 
 protected:
@@ -35,8 +38,5 @@ protected:
 private:
     bool m_oleStarted = false;
 };
-
-// The main dialog's window, or null.
-HWND MainWindowHandle();
 
 }  // namespace tessel

@@ -25,4 +25,12 @@ BrowserEvent DecodeBrowserEvent(DISPID dispid, const DISPPARAMS& params) {
     return event;
 }
 
+void BrowserEvents::FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params) {
+    for (const EventSinkEntry* e = GetEventSinkMap(); e && e->controlId; ++e) {
+        if (e->controlId != controlId || e->dispid != dispid) continue;
+        (this->*e->handler)(DecodeBrowserEvent(dispid, params));
+        return;
+    }
+}
+
 }  // namespace tessel

@@ -15,19 +15,28 @@ struct BrowserEvent {
     WideString url;
 };
 
-// Implemented by whoever sinks a browser control's events (the dialog). The dialog's
-// event-sink map says which of them it takes from which control.
+// Implemented by whoever sinks a browser control's events (the dialog): its event-sink map
+// says which of them it takes from which control.
 class BrowserEvents {
 public:
+    using Handler = void (BrowserEvents::*)(const BrowserEvent&);
+    struct EventSinkEntry {
+        UINT controlId;  // 0 ends the map
+        DISPID dispid;   // DISPID_* of the control's event interface
+        Handler handler;
+    };
+
     virtual void OnBeforeNavigate2(const BrowserEvent&) {}
     virtual void OnDownloadComplete(const BrowserEvent&) {}
     virtual void OnDocumentComplete(const BrowserEvent&) {}
 
+    // Controls report their events here: decoded once, then routed by the sink map.
+    void FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params);
+
 protected:
     ~BrowserEvents() = default;
+    virtual const EventSinkEntry* GetEventSinkMap() const { return nullptr; }
 };
-
-using BrowserEventHandler = void (BrowserEvents::*)(const BrowserEvent&);
 
 // DWebBrowserEvents2 arguments (they arrive in reverse order) into an event.
 BrowserEvent DecodeBrowserEvent(DISPID dispid, const DISPPARAMS& params);

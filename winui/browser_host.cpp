@@ -7,14 +7,14 @@
 #include <atomic>
 
 #include "base/trace_win.h"
+#include "winui/browser_events.h"
 #include "winui/browser_site.h"
-#include "winui/modal_dialog.h"
 
 namespace tessel {
 
 namespace {
 
-// DWebBrowserEvents2 sink: hands every event to the dialog's sink map, nothing else.
+// DWebBrowserEvents2 sink: hands every event to its target's sink map, nothing else.
 class BrowserEventSink final : public IDispatch {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -41,11 +41,11 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
-        if (dialog_ && params) dialog_->FireControlEvent(controlId_, id, *params);
+        if (target_ && params) target_->FireControlEvent(controlId_, id, *params);
         return S_OK;
     }
 
-    ModalDialog* dialog_ = nullptr;
+    BrowserEvents* target_ = nullptr;
     UINT controlId_ = 0;
 
 private:
@@ -110,7 +110,7 @@ void Unembed(HostState& st) {
         st.object.Reset();
     }
     if (st.site) st.site->Detach();
-    if (st.sink) st.sink->dialog_ = nullptr;
+    if (st.sink) st.sink->target_ = nullptr;
 }
 
 // The control's own window, where the keyboard focus belongs.
@@ -193,9 +193,9 @@ bool TranslateControlAccelerators(HWND dialog, MSG& msg) {
 
 void SetControlFactory(ControlFactory factory) { g_factory = factory ? factory : &CreateWebBrowser; }
 
-void SetBrowserEventTarget(HWND host, ModalDialog* dialog, UINT controlId) {
+void SetBrowserEventTarget(HWND host, BrowserEvents* target, UINT controlId) {
     if (HostState* st = host ? StateOf(host) : nullptr; st && st->sink) {
-        st->sink->dialog_ = dialog;
+        st->sink->target_ = target;
         st->sink->controlId_ = controlId;
     }
 }

@@ -12,15 +12,15 @@ namespace tessel {
 
 inline constexpr wchar_t kBrowserHostClass[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 
-class ModalDialog;
+class BrowserEvents;
 
 void RegisterBrowserHostClass(HINSTANCE instance);
 
 // The control's dispatch interface inside a host window, or null.
 ComPtr<IWebBrowser2> BrowserOfHost(HWND host);
 
-// Routes the control's events to a dialog's event-sink map under the given control id.
-void SetBrowserEventTarget(HWND host, ModalDialog* dialog, UINT controlId);
+// Routes the control's events to a target's event-sink map under the given control id.
+void SetBrowserEventTarget(HWND host, BrowserEvents* target, UINT controlId);
 
 // Offers a keyboard message to the UI-active control of each browser host in a dialog (the
 // object the control handed to its frame). True when a control consumed it.

@@ -39,17 +39,17 @@ std::vector<BYTE> LoadTemplate(HINSTANCE inst, UINT id, bool& visible) {
 
 }  // namespace
 
-INT_PTR ModalDialog::DoModal() {
+std::optional<INT_PTR> ModalDialog::DoModal() {
     const Application* app = Application::Current();
     const HINSTANCE inst = app && app->m_hInstance ? app->m_hInstance : ::GetModuleHandleW(nullptr);
     bool visible = false;
     const std::vector<BYTE> dialogTemplate = LoadTemplate(inst, m_templateId, visible);
-    if (dialogTemplate.empty()) return -1;
+    if (dialogTemplate.empty()) return std::nullopt;
     m_ending = false;
     m_result = 0;
     HWND hwnd = ::CreateDialogIndirectParamW(inst, reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
                                              m_hWndParent, &DialogProc, reinterpret_cast<LPARAM>(this));
-    if (!hwnd) return -1;
+    if (!hwnd) return std::nullopt;
     const bool parentWasEnabled = m_hWndParent && !::EnableWindow(m_hWndParent, FALSE);
     if (!m_ending && visible && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
     RunModalLoop();
@@ -156,14 +156,6 @@ BOOL ModalDialog::OnInitDialog() {
     return TRUE;
 }
 
-void ModalDialog::FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params) {
-    for (const EventSinkEntry* e = GetEventSinkMap(); e && e->controlId; ++e) {
-        if (e->controlId != controlId || e->dispid != dispid) continue;
-        (this->*e->handler)(DecodeBrowserEvent(dispid, params));
-        return;
-    }
-}
-
 INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<ModalDialog*>(lParam);
@@ -192,11 +184,11 @@ INT_PTR ModalDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     for (const MessageEntry* e = GetMessageMap(); e && e->message; ++e) {
         if (e->message != message) continue;
-        LRESULT result = 0;
-        if (!e->handler(*this, wParam, lParam, result)) return FALSE;  // default handling
+        const MessageResult result = (this->*e->handler)(wParam, lParam);
+        if (!result) return FALSE;  // default handling
         // A message whose answer is the procedure's own return value.
-        if (message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(result);
-        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+        if (message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(*result);
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, *result);
         return TRUE;
     }
     return FALSE;

@@ -1,28 +1,31 @@
-// The modal dialog of the dialog layer: a message map for window messages and an
-// event-sink map binding a control's events to typed handlers.
+// The modal dialog of the dialog layer: its own message loop (keys to the UI-active control
+// first, waits among the messages) and a message map of member handlers.
 #pragma once
 
 #include <windows.h>
-#include <oaidl.h>
 
 #include <functional>
-
-#include "winui/browser_events.h"
+#include <optional>
 
 namespace tessel {
 
-class ModalDialog : public BrowserEvents {
+// What a message handler answers: the message's result, or nothing for the dialog's default
+// handling.
+using MessageResult = std::optional<LRESULT>;
+
+class ModalDialog {
 public:
-    using MessageHandler = bool (*)(ModalDialog& self, WPARAM, LPARAM, LRESULT& result);
+    // Every handler in a message map has this one shape; it reads its message's arguments itself.
+    using MessageHandler = MessageResult (ModalDialog::*)(WPARAM, LPARAM);
     struct MessageEntry {
         UINT message;  // 0 ends the map
         MessageHandler handler;
     };
-    struct EventSinkEntry {
-        UINT controlId;  // 0 ends the map
-        DISPID dispid;   // DISPID_* of the control's event interface
-        BrowserEventHandler handler;
-    };
+    // A derived dialog's handler as a map entry.
+    template <typename Dialog>
+    static constexpr MessageEntry On(UINT message, MessageResult (Dialog::*handler)(WPARAM, LPARAM)) {
+        return {message, static_cast<MessageHandler>(handler)};
+    }
 
     explicit ModalDialog(UINT templateId, HWND parent = nullptr);
     virtual ~ModalDialog();
@@ -30,9 +33,10 @@ public:
     ModalDialog& operator=(const ModalDialog&) = delete;
 
     // Runs the dialog in a loop of its own, so that each key reaches the UI-active control
-    // before the dialog manager; the value given to EndDialog, or -1 if it could not be
-    // created. The window shows only after OnInitDialog, and not at all when that ends it.
-    INT_PTR DoModal();
+    // before the dialog manager; the value given to EndDialog, or nothing when the window
+    // could not be created. The window shows only after OnInitDialog, and not at all when
+    // that ends it.
+    std::optional<INT_PTR> DoModal();
     void EndDialog(INT_PTR result);
     HWND GetSafeHwnd() const { return m_hWnd; }
     // EndDialog was called: the modal loop ends at its next turn.
@@ -40,9 +44,6 @@ public:
     // Binds the object to a window made elsewhere, so handlers can be driven without a
     // modal loop (Windows unit tests).
     void AttachWindow(HWND hwnd) { m_hWnd = hwnd; }
-
-    // Controls report their events here: decoded once, then routed by the sink map.
-    void FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params);
 
     // Makes the dialog's own loop wait for `handle` as well as for messages, so the window
     // keeps answering: once it is signalled, `done` runs from the loop, never inside another
@@ -59,7 +60,6 @@ protected:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     virtual const MessageEntry* GetMessageMap() const { return nullptr; }
-    virtual const EventSinkEntry* GetEventSinkMap() const { return nullptr; }
     // A keyboard message's first stop: the UI-active control's accelerators. True when
     // the control consumed it, so the dialog manager never sees it.
     virtual bool PreTranslateMessage(MSG& msg);

@@ -16,8 +16,9 @@ class WebBrowser {
 public:
     // Null pointers mean absent arguments.
     virtual HRESULT Navigate(const WideString& url, VARIANT* postData = nullptr, VARIANT* headers = nullptr) = 0;
-    // The current top-level document, or null.
-    virtual ComPtr<IDispatch> GetDocument() = 0;
+    // The current top-level document's title (empty when its read fails); nothing when there
+    // is no document or it is not an HTML document.
+    virtual std::optional<WideString> DocumentTitle() = 0;
     virtual WideString GetLocationURL() = 0;
     // The page's optical zoom in percent, or empty when the control cannot tell.
     virtual std::optional<int> GetOpticalZoom() = 0;

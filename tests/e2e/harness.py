@@ -11,10 +11,10 @@ import time
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-sys.path.insert(0, os.path.join(ROOT, "tools", "simulator"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "bed"))
 
 from print_server import PrintServer  # noqa: E402
+import tracelines as TRACE  # noqa: E402
 from winenv import WineSession  # noqa: E402
 
 BIN = os.environ.get("TESSEL_BIN", os.path.join(ROOT, "build", "win", "bin"))
@@ -98,7 +98,7 @@ class Viewer:
         """The window is there and its initialisation is over: the start page is the last
         thing it does, after sizing, showing and the property; the window exists before all of them."""
         code, _ = self.probe("wait", PROP, timeout_ms)
-        return code == 0 and self.wait_trace("navigate start page: ", timeout_ms / 1000) is not None
+        return code == 0 and self.wait_trace(TRACE.NAVIGATE_START_PAGE, timeout_ms / 1000) is not None
 
     def info(self):
         _, out = self.probe("info", PROP, PROP)

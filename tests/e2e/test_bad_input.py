@@ -4,7 +4,7 @@ import shutil
 import tempfile
 import time
 
-from harness import E2ETest, PROP, quoted, session
+from harness import TRACE, E2ETest, PROP, quoted, session
 from test_result import ResultTest, is_delete, is_result_download
 
 
@@ -124,15 +124,15 @@ class Server(E2ETest):
         self.assertEqual(answers["hung"], 0, answers)
         code, out = v.probe("copydata", PROP, 2558, "ok", self.server.base + "/during")
         self.assertIn("copydata 1/1", out, "answered at once")
-        self.assertFalse(any(l.startswith("navigate ") and "start page" not in l for l in v.trace()))
-        self.assertIsNotNone(v.wait_trace("navigate viewer: ", 60), "the login wait must end")
+        self.assertFalse(any(l.startswith((TRACE.NAVIGATE_VIEWER, TRACE.NAVIGATE_COPY_DATA)) for l in v.trace()))
+        self.assertIsNotNone(v.wait_trace(TRACE.NAVIGATE_VIEWER, 60), "the login wait must end")
         waited = time.time() - login.time
         # The login's receive bound is 30 s; the trace is read every 0.1 s.
         self.assertGreater(waited, 29)
         self.assertLess(waited, 40)
-        self.assertIsNotNone(v.wait_trace("navigate copydata: "))
-        order = [l.split(":")[0] for l in v.trace() if l.startswith("navigate ")]
-        self.assertEqual(order, ["navigate start page", "navigate viewer", "navigate copydata"])
+        self.assertIsNotNone(v.wait_trace(TRACE.NAVIGATE_COPY_DATA))
+        order = [n for l in v.trace() for n in TRACE.NAVIGATIONS if l.startswith(n)]
+        self.assertEqual(order, [TRACE.NAVIGATE_START_PAGE, TRACE.NAVIGATE_VIEWER, TRACE.NAVIGATE_COPY_DATA])
         self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/during"))
         print("\n    unanswered login: worst answer %d ms; viewer asked for after %.1f s"
               % (answers["worst"], waited))
@@ -142,7 +142,7 @@ class Results(ResultTest):
     def test_result_url_over_1023_characters_is_not_fetched(self):
         v = self.finish(longresult="1100")
         self.assertEqual(v.wait_exit(60), 2)
-        self.assertIn("result: download command refused", v.trace())
+        self.assertIn(TRACE.RESULT_COMMAND_REFUSED, v.trace())
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
     def test_output_path_in_a_missing_folder_or_on_a_folder_keeps_the_result(self):
@@ -156,7 +156,7 @@ class Results(ResultTest):
         os.mkdir(folder)
         v = self.finish(OutputPath=session().windows_path(folder))
         self.assertEqual(v.wait_exit(60), 2)
-        self.assertIn("result: could not move into place, nothing deleted", v.trace())
+        self.assertIn(TRACE.RESULT_NOT_MOVED, v.trace())
         self.assertEqual(self.server.matching(is_delete), [])
         self.assertEqual(os.listdir(folder), [])
         self.assertEqual([n for n in os.listdir(self.out_dir) if n.startswith("~tessel")], [])

@@ -5,7 +5,7 @@ import shutil
 import tempfile
 import time
 
-from harness import CURL, INSTALL_KEY, E2ETest, PROP, platform_argv, session, wait_no_processes
+from harness import CURL, INSTALL_KEY, TRACE, E2ETest, PROP, platform_argv, session, wait_no_processes
 
 TOOL_FOLDER = r"C:\Program Files\Common Files\Quorvex"
 TOOL = TOOL_FOLDER + r"\curl.exe"
@@ -63,7 +63,7 @@ class ResultTest(E2ETest):
         return v
 
     def runs(self, v):
-        return [line[len("run: "):] for line in v.trace() if line.startswith("run: ")]
+        return [line[len(TRACE.RUN):] for line in v.trace() if line.startswith(TRACE.RUN)]
 
     def assertNotDelivered(self, v, earlier=None):
         """Exit 2, nothing deleted, "OutputPath" as it was, no working file left behind."""
@@ -142,22 +142,22 @@ class NoTransfer(ResultTest):
     def test_no_output_path_ends_with_0_and_an_unreadable_one_with_2(self):
         v = self.finish(OutputPath=None)
         self.assertEqual(v.wait_exit(60), 0)
-        self.assertIn("result: no output path", v.trace())
+        self.assertIn(TRACE.RESULT_NO_OUTPUT_PATH, v.trace())
         # Given, but beyond Latin-1: the parameters hold it as empty. Not delivered.
         v = self.finish(OutputPath=session().windows_path(os.path.join(self.out_dir, "\u041f\u0443\u0442\u0438.xml")))
         self.assertEqual(v.wait_exit(60), 2, v.trace())
-        self.assertIn("result: output path empty", v.trace())
+        self.assertIn(TRACE.RESULT_OUTPUT_PATH_EMPTY, v.trace())
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
     def test_capital_xml_is_not_a_result(self):
         v = self.launch_params(OutputPath=session().windows_path(self.output))
         self.ready(v)
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/jobs/4711/result.XML")
-        self.assertIsNotNone(v.wait_trace("download complete: %s/jobs/4711/result.XML" % self.server.base))
+        self.assertIsNotNone(v.wait_trace(TRACE.DOWNLOAD_COMPLETE + self.server.base + "/jobs/4711/result.XML"))
         # Events are handled in turn: once the next page's download is complete, the
         # handler of the capital one has long returned.
         v.probe("copydata", PROP, 2558, "ok", self.server.viewer_url + "?after=1")
-        self.assertIsNotNone(v.wait_trace("download complete: %s?after=1" % self.server.viewer_url))
+        self.assertIsNotNone(v.wait_trace(TRACE.DOWNLOAD_COMPLETE + self.server.viewer_url + "?after=1"))
         self.assertTrue(v.running())
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
@@ -183,7 +183,7 @@ class FailedDownload(ResultTest):
             v = self.finish()
             self.assertNotDelivered(v)
             self.assertIsNotNone(self.server.wait_for(is_result_download, 1), mode)
-            self.assertIn("result: download failed, nothing deleted", v.trace())
+            self.assertIn(TRACE.RESULT_DOWNLOAD_FAILED, v.trace())
 
     def cut_transfer(self, earlier):
         self.server.result = "cut"
@@ -241,7 +241,7 @@ class WhileCurlRuns(ResultTest):
         closed = time.time()
         v.probe("close", PROP)
         self.assertNotDelivered(v, earlier=EARLIER)
-        self.assertIn("result: download cancelled by a close, nothing deleted", v.trace())
+        self.assertIn(TRACE.RESULT_DOWNLOAD_CANCELLED, v.trace())
         self.assertEqual(wait_no_processes("curl.exe"), 0)
         print("\n    stalled transfer: worst answer %d ms; close -> exit %.1f s"
               % (answers["worst"], v.ended - closed))

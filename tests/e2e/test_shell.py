@@ -3,7 +3,7 @@ import os
 import subprocess
 import tempfile
 
-from harness import ARTIFACTS, E2ETest, PROP, quoted
+from harness import ARTIFACTS, TRACE, E2ETest, PROP, quoted
 from winenv import WineSession
 
 
@@ -11,8 +11,8 @@ class StartRefused(E2ETest):
     def assertRefused(self, tail):
         v = self.launch(tail)
         self.assertEqual(v.wait_exit(30), 255, tail)
-        self.assertIn("exit -1: missing launch parameters", v.trace())
-        self.assertFalse(any(l.startswith("navigate") for l in v.trace()), "no window, no start page")
+        self.assertIn(TRACE.START_REFUSED, v.trace())
+        self.assertFalse(any(l.startswith(TRACE.NAVIGATIONS) for l in v.trace()), "no window, no start page")
         self.assertEqual(self.server.requests, [])
 
     def test_missing_parameters_exit_255_before_any_window(self):
@@ -46,7 +46,7 @@ class ParameterFile(E2ETest):
         req = self.server.wait_for(lambda r: r.path == "/viewer")
         self.assertIsNotNone(req)
         self.assertEqual(req.query, "fromfile=1")
-        self.assertIn("parameters from file: " + session().windows_path(path), v.trace())
+        self.assertIn(TRACE.PARAMETERS_FROM_FILE + session().windows_path(path), v.trace())
 
 
 class Geometry(E2ETest):
@@ -112,9 +112,9 @@ class StartPage(E2ETest):
         from harness import session
         v = self.launch_params()
         self.assertTrue(v.wait_window())
-        line = v.wait_trace("navigate start page: ")
+        line = v.wait_trace(TRACE.NAVIGATE_START_PAGE)
         self.assertTrue(line.endswith("/html/progress.html"), line)
-        self.assertTrue(line.startswith("navigate start page: file:///Z:/"), line)
+        self.assertTrue(line.startswith(TRACE.NAVIGATE_START_PAGE + "file:///Z:/"), line)
         self.assertNotIn("\\", line)
         self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/viewer"))
         os.makedirs(ARTIFACTS, exist_ok=True)
@@ -148,7 +148,7 @@ class CopyData(E2ETest):
             code, out = v.probe("copydata", PROP, 2558, mode, "")
             self.assertEqual(code, 0, out)
         self.assertTrue(v.running())
-        self.assertEqual(v.trace().count("copydata ignored"), 2)
+        self.assertEqual(v.trace().count(TRACE.COPY_DATA_IGNORED), 2)
 
     def test_full_length_url_is_navigated_whole(self):
         v = self.launch_params()
@@ -169,14 +169,14 @@ class ExitWords(E2ETest):
         v.probe("copydata", PROP, 2558, "ok", lower)
         # The handler of that navigation has run, and a later navigation is handled too: a
         # wrongly matched word would have closed the window by then.
-        self.assertIsNotNone(v.wait_trace("before navigate: " + lower))
+        self.assertIsNotNone(v.wait_trace(TRACE.BEFORE_NAVIGATE + lower))
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/after")
-        self.assertIsNotNone(v.wait_trace("before navigate: %s/after" % self.server.base))
+        self.assertIsNotNone(v.wait_trace(TRACE.BEFORE_NAVIGATE + self.server.base + "/after"))
         self.assertTrue(v.running())
-        self.assertNotIn("exit word", v.trace())
+        self.assertNotIn(TRACE.EXIT_WORD, v.trace())
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/y?next=RebootAndExit")
         self.assertEqual(v.wait_exit(20), 0)
-        self.assertIn("exit word", v.trace())
+        self.assertIn(TRACE.EXIT_WORD, v.trace())
 
 
 class Messages(E2ETest):
@@ -210,7 +210,7 @@ class Messages(E2ETest):
         # the keys, and only if none of them ended the dialog.
         v.probe("close", PROP)
         self.assertEqual(v.wait_exit(30), 0)
-        self.assertIn("close", v.trace())
+        self.assertIn(TRACE.CLOSE, v.trace())
 
     def test_wm_close_and_sc_close_end_it(self):
         v = self.launch_params()
@@ -221,4 +221,4 @@ class Messages(E2ETest):
         self.assertTrue(w.wait_window())
         w.probe("syscommand", PROP, 0xF060)
         self.assertEqual(w.wait_exit(20), 0)
-        self.assertIn("close", w.trace())
+        self.assertIn(TRACE.CLOSE, w.trace())

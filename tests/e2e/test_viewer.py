@@ -3,7 +3,7 @@ import os
 import tempfile
 import time
 
-from harness import E2ETest, new_address, quoted
+from harness import TRACE, E2ETest, new_address, quoted
 
 ACCEPT = ("audio/x-aiff, audio/basic, audio/midi, audio/mpeg, audio/wav, image/jpeg, image/gif, "
           "image/jpg, image/png, image/mng, image/bmp, text/plain, text/html, text/htm")
@@ -34,9 +34,9 @@ class Login(E2ETest):
         self.assertIsNotNone(viewer)
         self.assertLess(login.time, viewer.time)
         trace = v.trace()
-        start = [i for i, l in enumerate(trace) if l.startswith("navigate start page")]
-        logged = [i for i, l in enumerate(trace) if l.startswith("login:")]
-        asked = [i for i, l in enumerate(trace) if l.startswith("navigate viewer")]
+        start = [i for i, l in enumerate(trace) if l.startswith(TRACE.NAVIGATE_START_PAGE)]
+        logged = [i for i, l in enumerate(trace) if l.startswith(TRACE.LOGIN)]
+        asked = [i for i, l in enumerate(trace) if l.startswith(TRACE.NAVIGATE_VIEWER)]
         self.assertTrue(start and logged and asked, trace)
         self.assertLess(start[0], logged[0])
         self.assertLess(logged[0], asked[0])
@@ -75,7 +75,7 @@ class LoginAnswers(E2ETest):
         viewer = self.server.wait_for(is_viewer, timeout=20)
         self.assertIsNotNone(viewer)
         self.assertLess(viewer.time - v.started, 10)
-        self.assertIn("login: send failed", v.trace())
+        self.assertIn(TRACE.LOGIN_SEND_FAILED, v.trace())
 
 
 class InputDocument(E2ETest):

@@ -5,7 +5,7 @@ import os
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "bed"))
 from winenv import WineSession  # noqa: E402
 
 BIN = os.environ.get("TESSEL_BIN", os.path.join(ROOT, "build", "win", "bin"))

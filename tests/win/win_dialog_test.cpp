@@ -1,4 +1,5 @@
-// The dialog's event sink driven with made-up event arguments and stub documents.
+// The dialog's event sink driven with made-up event arguments behind the browser seam, and the
+// title read from a stub document.
 #include <gtest/gtest.h>
 
 #include <mshtml.h>
@@ -13,14 +14,17 @@
 
 #include "app/tessel_dlg.h"
 #include "base/com_win.h"
+#include "events/page_title_win.h"
+#include "tests/win/fake_browser.h"
 #include "winui/application.h"
 
 using namespace tessel;
 
 namespace {
 
-// A stand-in for the page's document. IHTMLDocument2 has over a hundred methods; the
-// stub fills its table with one "not implemented" entry and sets the three it needs.
+// A stand-in for the page's document, the platform's interface behind the seam. IHTMLDocument2
+// has over a hundred methods; the stub fills its table with one "not implemented" entry and
+// sets the three it needs.
 HRESULT STDMETHODCALLTYPE NotImplemented() { return E_NOTIMPL; }
 
 template <typename Method>
@@ -78,49 +82,6 @@ struct StubDocument {
     IDispatch* AsDispatch() { return reinterpret_cast<IDispatch*>(this); }
 };
 
-// IWebBrowser2's dispatch ids of the two properties (the headers do not name them).
-constexpr DISPID kDocumentId = 203;
-constexpr DISPID kLocationUrlId = 211;
-
-// A stand-in for the browser control: IWebBrowser2's Document and LocationURL, filled in
-// the same way as the document's table; each read is noted by its dispatch id.
-struct StubBrowser {
-    void** vtable;
-    IDispatch* document = nullptr;
-    bool failDocument = false;
-    std::wstring location;
-    std::vector<DISPID> calls;
-
-    static HRESULT STDMETHODCALLTYPE QueryInterface(StubBrowser* self, REFIID riid, void** out) {
-        *out = (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser2) ? self : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    static ULONG STDMETHODCALLTYPE AddRef(StubBrowser*) { return 2; }
-    static ULONG STDMETHODCALLTYPE Release(StubBrowser*) { return 1; }
-    static HRESULT STDMETHODCALLTYPE GetDocument(StubBrowser* self, IDispatch** out) {
-        self->calls.push_back(kDocumentId);
-        *out = nullptr;
-        if (self->failDocument) return E_FAIL;
-        *out = self->document;
-        if (self->document) self->document->AddRef();
-        return self->document ? S_OK : S_FALSE;
-    }
-    static HRESULT STDMETHODCALLTYPE GetLocationURL(StubBrowser* self, BSTR* out) {
-        self->calls.push_back(kLocationUrlId);
-        *out = SysAllocString(self->location.c_str());
-        return S_OK;
-    }
-
-    StubBrowser() {
-        static std::vector<void*> table =
-            StubTable(&QueryInterface, &AddRef, &Release,
-                      {{VtableSlot(&IWebBrowser2::get_Document), reinterpret_cast<void*>(&GetDocument)},
-                       {VtableSlot(&IWebBrowser2::get_LocationURL), reinterpret_cast<void*>(&GetLocationURL)}});
-        vtable = table.data();
-    }
-    IWebBrowser2* AsBrowser() { return reinterpret_cast<IWebBrowser2*>(this); }
-};
-
 // A window that only counts WM_CLOSE, standing for the dialog's own.
 LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_CLOSE) {
@@ -147,7 +108,7 @@ protected:
                              nullptr, wc.hInstance, nullptr);
         ASSERT_TRUE(hwnd);
         dlg.AttachWindow(hwnd);
-        dlg.m_browser.Attach(nullptr, ComPtr<IWebBrowser2>(browser.AsBrowser()));
+        dlg.UseBrowser(browser);
         app.m_pMainWnd = &dlg;
     }
     void TearDown() override {
@@ -201,46 +162,39 @@ protected:
 
     TestApp app;
     CTesselDlg dlg;
-    StubBrowser browser;
+    tessel::testing::FakeBrowser browser;
     HWND hwnd = nullptr;
 };
 
 }  // namespace
 
 TEST_F(DialogEvents, TitleOfTheDocumentBecomesTheCaption) {
-    StubDocument doc;
-    doc.title = L"Print job 4711 \u00e9";
-    browser.document = doc.AsDispatch();
+    browser.title = u"Print job 4711 \u00e9";
     FireDocumentComplete();
     EXPECT_EQ(Caption(), L"Print job 4711 \u00e9");
-    EXPECT_EQ(doc.refs, 1) << "every reference taken is released";
-    doc.title = L"";
-    FireDocumentComplete();
-    EXPECT_EQ(Caption(), L"");
-}
-
-TEST_F(DialogEvents, FailedTitleReadGivesEmptyCaption) {
-    StubDocument doc;
-    doc.titleFails = true;
-    browser.document = doc.AsDispatch();
+    browser.title = u"";
     FireDocumentComplete();
     EXPECT_EQ(Caption(), L"");
 }
 
 TEST_F(DialogEvents, NoDocumentOrNoHtmlDocumentLeavesCaption) {
-    browser.document = nullptr;
+    browser.title = std::nullopt;
     FireDocumentComplete();
     EXPECT_EQ(Caption(), L"start caption");
-    browser.failDocument = true;
-    FireDocumentComplete();
-    EXPECT_EQ(Caption(), L"start caption");
-    browser.failDocument = false;
+}
+
+TEST(PageTitle, ReadFromTheHtmlDocumentOnly) {
+    StubDocument doc;
+    doc.title = L"Print job 4711 \u00e9";
+    EXPECT_EQ(TitleOfDocument(doc.AsDispatch()), std::optional<WideString>(u"Print job 4711 \u00e9"));
+    EXPECT_EQ(doc.refs, 1) << "every reference taken is released";
+    doc.titleFails = true;
+    EXPECT_EQ(TitleOfDocument(doc.AsDispatch()), std::optional<WideString>(u"")) << "a failed read: empty";
     StubDocument plain;
     plain.html = false;
-    browser.document = plain.AsDispatch();
-    FireDocumentComplete();
-    EXPECT_EQ(Caption(), L"start caption");
+    EXPECT_EQ(TitleOfDocument(plain.AsDispatch()), std::nullopt);
     EXPECT_EQ(plain.refs, 1);
+    EXPECT_EQ(TitleOfDocument(nullptr), std::nullopt);
 }
 
 TEST_F(DialogEvents, ExitWordsCloseOnceAndNeverCancel) {
@@ -264,13 +218,13 @@ TEST_F(DialogEvents, OnlyAResultLocationStartsADeliveryAndOnlyOne) {
         return n;
     };
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    browser.location = L"http://h/result.XML";
+    browser.location = u"http://h/result.XML";
     dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
-    EXPECT_EQ(browser.calls, std::vector<DISPID>{kLocationUrlId});
+    EXPECT_EQ(browser.calls, std::vector<std::string>{"location"});
     EXPECT_EQ(deliveries(), 0);
     EXPECT_FALSE(dlg.IsEnding());
     // A result is handed to the loop once; a second download meanwhile starts nothing.
-    browser.location = L"http://h/result.xml";
+    browser.location = u"http://h/result.xml";
     dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
     dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
     EXPECT_EQ(deliveries(), 1);

@@ -215,23 +215,22 @@ protected:
     }
     void OnOK() override { g_log.push_back("dialog ok"); }
     void OnCancel() override { g_log.push_back("dialog cancel"); }
+    MessageResult OnSendKeys(WPARAM, LPARAM) {
+        focusAtStart = GetFocus();
+        for (WPARAM key : {WPARAM(VK_TAB), WPARAM(VK_RETURN), WPARAM(VK_ESCAPE), WPARAM('C')})
+            PostMessageW(focusAtStart ? focusAtStart : GetSafeHwnd(), WM_KEYDOWN, key, 1);
+        PostMessageW(GetSafeHwnd(), kFinish, 0, 0);
+        return 0;
+    }
+    MessageResult OnFinish(WPARAM, LPARAM) {
+        g_log.push_back("finish");
+        EndDialog(7);
+        return 0;
+    }
     const MessageEntry* GetMessageMap() const override {
         static const MessageEntry map[] = {
-            {kSendKeys,
-             [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
-                 auto& self = static_cast<KeyDialog&>(d);
-                 self.focusAtStart = GetFocus();
-                 for (WPARAM key : {WPARAM(VK_TAB), WPARAM(VK_RETURN), WPARAM(VK_ESCAPE), WPARAM('C')})
-                     PostMessageW(self.focusAtStart ? self.focusAtStart : d.GetSafeHwnd(), WM_KEYDOWN, key, 1);
-                 PostMessageW(d.GetSafeHwnd(), kFinish, 0, 0);
-                 return true;
-             }},
-            {kFinish,
-             [](ModalDialog& d, WPARAM, LPARAM, LRESULT&) {
-                 g_log.push_back("finish");
-                 d.EndDialog(7);
-                 return true;
-             }},
+            On(kSendKeys, &KeyDialog::OnSendKeys),
+            On(kFinish, &KeyDialog::OnFinish),
             {0, nullptr},
         };
         return map;
@@ -273,7 +272,7 @@ protected:
 TEST_F(ControlHost, ConsumedKeysNeverReachTheDialogManager) {
     stub.consumeKeys = true;
     KeyDialog dlg;
-    EXPECT_EQ(dlg.DoModal(), 7);
+    EXPECT_EQ(dlg.DoModal(), std::optional<INT_PTR>(7));
     EXPECT_EQ(dlg.focusAtStart, g_controlWindow) << "the focus is inside the control at start";
     const std::vector<std::string> expected = {"accelerator 9",  "accelerator 13", "accelerator 27",
                                                "accelerator 67", "finish",         "ui deactivate",
@@ -287,7 +286,7 @@ TEST_F(ControlHost, ConsumedKeysNeverReachTheDialogManager) {
 TEST_F(ControlHost, DeclinedKeysGoToTheDialogManagerAfterTheControl) {
     stub.consumeKeys = false;
     KeyDialog dlg;
-    EXPECT_EQ(dlg.DoModal(), 7) << "Enter and Escape do not end it";
+    EXPECT_EQ(dlg.DoModal(), std::optional<INT_PTR>(7)) << "Enter and Escape do not end it";
     const std::vector<std::string> expected = {"accelerator 9",  "accelerator 13", "dialog ok",
                                                "accelerator 27", "dialog cancel",  "accelerator 67",
                                                "finish",         "ui deactivate",  "deactivate",

@@ -17,6 +17,7 @@
 #include "params/parameter_file_win.h"
 #include "viewer/post_data_win.h"
 #include "events/transfer_commands.h"
+#include "tests/win/fake_browser.h"
 
 #include <shellapi.h>
 
@@ -228,21 +229,7 @@ TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
     EXPECT_EQ(del[12], L"http://h/viewer?file=a%26b%20c.xml");
 }
 
-namespace {
-// The small browser interface the subsystems take, with a location of the test's choosing.
-class FakeBrowser final : public WebBrowser {
-public:
-    explicit FakeBrowser(WideString location) : location_(std::move(location)) {}
-    HRESULT Navigate(const WideString&, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-    ComPtr<IDispatch> GetDocument() override { return nullptr; }
-    WideString GetLocationURL() override { return location_; }
-    std::optional<int> GetOpticalZoom() override { return std::nullopt; }
-    HRESULT SetOpticalZoom(int) override { return E_NOTIMPL; }
-
-private:
-    WideString location_;
-};
-}  // namespace
+using tessel::testing::FakeBrowser;
 
 TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     FakeBrowser page(u"http://127.0.0.1:9/viewer?x=1");

@@ -13,10 +13,10 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-sys.path.insert(0, os.path.join(ROOT, "tools", "simulator"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "bed"))
 from print_server import PrintServer  # noqa: E402
 from winenv import CACHE, WineSession  # noqa: E402
+import tracelines as TRACE  # noqa: E402
 
 BIN = os.path.join(ROOT, "build", "win", "bin")
 RUNS = int(os.environ.get("RUNS", "10"))
@@ -116,10 +116,10 @@ class Bench:
                 rows["download_delete"].append(ms(delete.time - download.answered))
                 rows["delete_exit"].append(ms(ended - delete.answered))
                 tr = trace_times(proc.stderr)
-                pairs = [("own_login_nav", "login:", "navigate viewer"),
-                         ("own_result_run", "download complete: " + s.base + "/jobs/", "run: "),
-                         ("own_dl_delete", "download exit", "run: "),
-                         ("own_delete_exit", "delete exit", "exit")]
+                pairs = [("own_login_nav", TRACE.LOGIN, TRACE.NAVIGATE_VIEWER),
+                         ("own_result_run", TRACE.DOWNLOAD_COMPLETE + s.base + "/jobs/", TRACE.RUN),
+                         ("own_dl_delete", TRACE.DOWNLOAD_EXIT, TRACE.RUN),
+                         ("own_delete_exit", TRACE.DELETE_EXIT, TRACE.EXIT)]
                 for key, a, b in pairs:
                     ta = first(tr, a)
                     tb = first(tr, b, ta or 0) if ta is not None else None

@@ -1,0 +1,48 @@
+// The trace's vocabulary: every line the program writes to its trace begins with one of
+// these. The end-to-end tests read the trace; tests/e2e/harness.py mirrors this list as
+// TRACE, so a line changed here is changed there too.
+#pragma once
+
+namespace tessel::lines {
+
+inline constexpr char16_t kParametersFromFile[] = u"parameters from file: ";
+inline constexpr char16_t kParametersFromCommandLine[] = u"parameters from command line";
+inline constexpr char16_t kStartRefused[] = u"exit -1: missing launch parameters";
+inline constexpr char16_t kNavigateStartPage[] = u"navigate start page: ";
+inline constexpr char16_t kNavigateViewer[] = u"navigate viewer: ";
+inline constexpr char16_t kNavigateCopyData[] = u"navigate copydata: ";
+inline constexpr char16_t kCopyDataIgnored[] = u"copydata ignored";
+inline constexpr char16_t kCopyDataHeld[] = u"copydata held: the run ends with its result";
+inline constexpr char16_t kBeforeNavigate[] = u"before navigate: ";
+inline constexpr char16_t kExitWord[] = u"exit word";
+inline constexpr char16_t kClose[] = u"close";
+inline constexpr char16_t kZoom[] = u"zoom: ";
+inline constexpr char16_t kTitle[] = u"title: ";
+inline constexpr char16_t kLoginNoConnection[] = u"login: no connection";
+inline constexpr char16_t kLoginSendFailed[] = u"login: send failed";
+inline constexpr char16_t kLoginTooManyRedirects[] = u"login: too many redirects";
+inline constexpr char16_t kLoginUnhandledError[] = u"login: unhandled HTTP-layer error";
+inline constexpr char16_t kDownloadComplete[] = u"download complete: ";
+inline constexpr char16_t kRun[] = u"run: ";
+inline constexpr char16_t kRunWithoutJob[] = u"run: without a job";
+inline constexpr char16_t kDownloadExit[] = u"download exit: ";
+inline constexpr char16_t kDeleteExit[] = u"delete exit: ";
+inline constexpr char16_t kResultNoOutputPath[] = u"result: no output path";
+inline constexpr char16_t kResultOutputPathEmpty[] = u"result: output path empty";
+inline constexpr char16_t kResultOutputPathRefused[] = u"result: output path refused";
+inline constexpr char16_t kResultNoWorkingFile[] = u"result: no working file beside the output";
+inline constexpr char16_t kResultCommandRefused[] = u"result: download command refused";
+inline constexpr char16_t kResultDownloadFailed[] = u"result: download failed, nothing deleted";
+inline constexpr char16_t kResultNotFlushed[] = u"result: could not flush, nothing deleted";
+inline constexpr char16_t kResultNotMoved[] = u"result: could not move into place, nothing deleted";
+inline constexpr char16_t kResultDelivered[] = u"result: delivered";
+inline constexpr char16_t kResultDeleteCutShort[] = u"result: delete cut short by a close";
+inline constexpr char16_t kResultDownloadCancelled[] = u"result: download cancelled by a close, nothing deleted";
+inline constexpr char16_t kResultSwept[] = u"result: swept stale working files: ";
+inline constexpr char16_t kExit[] = u"exit";
+// "login: 200" or "login: not 200".
+inline constexpr char16_t kLogin[] = u"login: ";
+inline constexpr char16_t kLogin200[] = u"login: 200";
+inline constexpr char16_t kLoginNot200[] = u"login: not 200";
+
+}  // namespace tessel::lines
