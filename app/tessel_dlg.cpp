@@ -30,11 +30,6 @@ int SystemDpi() {
     if (screen) ::ReleaseDC(nullptr, screen);
     return dpi;
 }
-
-std::optional<std::string> ValueOf(const ParameterMap& params, std::string_view key) {
-    const std::string* value = params.Find(key);
-    return value ? std::optional<std::string>(*value) : std::nullopt;
-}
 }  // namespace
 
 CTesselDlg::CTesselDlg(HWND parent)
@@ -145,18 +140,18 @@ MessageResult CTesselDlg::OnCopyData(WPARAM, LPARAM lParam) {
         return TRUE;
     }
     // Answered at once; the navigation waits for the step that is running.
-    if (Hold([this, target = *url] {
-            Trace(lines::kNavigateCopyData + target);
-            TESSEL_CHECK(Browser().Navigate(target));
-        }))
-        return TRUE;
+    if (Hold([this, target = *url] { NavigateOnRequest(target); })) return TRUE;
     if (m_delivery || !m_resultLocation.empty()) {
         Trace(lines::kCopyDataHeld);
         return TRUE;
     }
-    Trace(lines::kNavigateCopyData + *url);
-    TESSEL_CHECK(Browser().Navigate(*url));
+    NavigateOnRequest(*url);
     return TRUE;
+}
+
+void CTesselDlg::NavigateOnRequest(const WideString& url) {
+    Trace(lines::kNavigateCopyData + url);
+    TESSEL_CHECK(Browser().Navigate(url));
 }
 
 MessageResult CTesselDlg::OnPaint(WPARAM, LPARAM) {
@@ -212,7 +207,8 @@ void CTesselDlg::OnDownloadComplete(const BrowserEvent& event) {
 MessageResult CTesselDlg::OnDeliverResult(WPARAM, LPARAM) {
     if (IsEnding() || m_delivery || m_resultLocation.empty()) return 0;
     DeliveryRequest request{InstalledToolPath(), std::move(m_resultLocation),
-                            ValueOf(m_params, keys::kOutputPath), ValueOf(m_params, keys::kURL).value_or("")};
+                            std::optional<std::string>(m_params.Value(keys::kOutputPath)),
+                            std::string(m_params.Value(keys::kURL).value_or(""))};
     m_delivery = std::make_unique<ResultDelivery>(std::move(request));
     ContinueDelivery();
     return 0;

@@ -70,6 +70,7 @@ private:
     BOOL RefuseStart();
     void End(ExitStatus status) { EndDialog(static_cast<INT_PTR>(status)); }
     void OnLoginDone();
+    void NavigateOnRequest(const WideString& url);
     void ContinueDelivery();
     // While the login runs, what arrives takes effect after it, in its order.
     bool Hold(std::function<void()> action);

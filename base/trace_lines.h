@@ -1,6 +1,6 @@
 // The trace's vocabulary: every line the program writes to its trace begins with one of
-// these. The end-to-end tests read the trace; tests/e2e/harness.py mirrors this list as
-// TRACE, so a line changed here is changed there too.
+// these. The tests read the trace; tests/bed/tracelines.py mirrors this list, so a line
+// changed here is changed there too.
 #pragma once
 
 namespace tessel::lines {

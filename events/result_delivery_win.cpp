@@ -110,18 +110,18 @@ void ResultDelivery::StartDownload() {
         Trace(lines::kResultNoOutputPath);
         return Finish(Delivery::NoOutputPath);
     }
-    const std::string output(CutAtNul(*request_.outputPath));
+    output_ = CutAtNul(*request_.outputPath);
     // Given but unreadable (a character the parameters cannot hold): a result with nowhere
     // to go is not delivered, and stays on the server.
-    if (output.empty()) {
+    if (output_.empty()) {
         Trace(lines::kResultOutputPathEmpty);
         return Finish(Delivery::Failed);
     }
-    if (!IsQuotablePath(output)) {
+    if (!IsQuotablePath(output_)) {
         Trace(lines::kResultOutputPathRefused);
         return Finish(Delivery::Failed);
     }
-    if (!CreatePair(output, *part_, *head_)) {
+    if (!CreatePair(output_, *part_, *head_)) {
         Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
     }
@@ -177,8 +177,7 @@ void ResultDelivery::AfterDownload() {
         return Finish(Delivery::Failed);
     }
     part_->Close();
-    const std::string output(CutAtNul(*request_.outputPath));
-    if (!::MoveFileExA(part_->path().c_str(), output.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExA(part_->path().c_str(), output_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         Trace(lines::kResultNotMoved);
         return Finish(Delivery::Failed);
     }
@@ -207,7 +206,7 @@ void ResultDelivery::Cancel() {
 // Working files of runs that ended without cleaning up (a viewer that was killed): a live
 // run holds its own open without sharing delete, so what can be deleted is stale.
 void ResultDelivery::SweepStaleWorkFiles() const {
-    const std::string folder(FolderOf(CutAtNul(*request_.outputPath)));
+    const std::string folder(FolderOf(output_));
     WIN32_FIND_DATAA found;
     UniqueHandle<FindHandleTraits> search(::FindFirstFileA((folder + "~tessel-*").c_str(), &found));
     if (!search) return;

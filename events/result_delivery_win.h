@@ -57,6 +57,7 @@ private:
     void SweepStaleWorkFiles() const;
 
     DeliveryRequest request_;
+    std::string output_;  // "OutputPath" up to its first NUL
     std::unique_ptr<WorkFile> part_, head_;
     std::unique_ptr<ToolRun> run_;
     bool deleting_ = false;

@@ -18,6 +18,11 @@ const std::string* ParameterMap::Find(std::string_view key) const {
     return it == entries_.end() ? nullptr : &it->second;
 }
 
+std::optional<std::string_view> ParameterMap::Value(std::string_view key) const {
+    const std::string* value = Find(key);
+    return value ? std::optional<std::string_view>(*value) : std::nullopt;
+}
+
 bool ParameterMap::Contains(std::string_view key) const { return entries_.find(key) != entries_.end(); }
 
 bool IsReservedKey(std::string_view key) {

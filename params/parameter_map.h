@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,8 @@ public:
     const std::string& Lookup(std::string_view key);
     // Read-only lookup for code that must not add entries (composition, size rule).
     const std::string* Find(std::string_view key) const;
+    // The stored value, or nothing for an absent key; the map is not changed.
+    std::optional<std::string_view> Value(std::string_view key) const;
     bool Contains(std::string_view key) const;
 
     const_iterator begin() const { return entries_.begin(); }

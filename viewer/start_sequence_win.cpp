@@ -8,17 +8,10 @@
 
 namespace tessel {
 
-namespace {
-std::string_view ValueOf(const ParameterMap& params, std::string_view key) {
-    const std::string* value = params.Find(key);
-    return value ? std::string_view(*value) : std::string_view();
-}
-}  // namespace
-
 StartSequence::StartSequence(const ParameterMap& params) : url_(ComposeViewerUrl(params, ThreadAcpToWide)) {
-    LoadPostData(ValueOf(params, keys::kInputPath), *postData_.get(), *headers_.get());
+    LoadPostData(params.Value(keys::kInputPath).value_or(""), *postData_.get(), *headers_.get());
     login_ = std::make_unique<BackgroundCall>(
-        [this, host = ThreadAcpToWide(ValueOf(params, keys::kServerIP))] { outcome_ = LoginToServer(host); });
+        [this, host = ThreadAcpToWide(params.Value(keys::kServerIP).value_or(""))] { outcome_ = LoginToServer(host); });
 }
 
 LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {

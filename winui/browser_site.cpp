@@ -10,13 +10,13 @@ namespace tessel {
 
 namespace {
 
-int g_commandTargetOffered = -1;
+std::optional<bool> g_commandTargetOffered;
 const IID kNoInterface{};  // IID_NULL, which the GUID definitions above leave undeclared
 
 // Wine's control withholds DownloadComplete from a host that offers a command target (its
 // own tests mark that a difference from Windows), and it reports no script errors at all.
 bool PlatformWantsCommandTarget() {
-    if (g_commandTargetOffered >= 0) return g_commandTargetOffered != 0;
+    if (g_commandTargetOffered) return *g_commandTargetOffered;
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     return !(ntdll && ::GetProcAddress(ntdll, "wine_get_version"));
 }
@@ -60,7 +60,7 @@ WideString TextProperty(IDispatch* object, const wchar_t* name) {
 
 }  // namespace
 
-void SetCommandTargetOffered(int offered) { g_commandTargetOffered = offered; }
+void SetCommandTargetOffered(std::optional<bool> offered) { g_commandTargetOffered = offered; }
 
 BrowserSite::BrowserSite(HWND host) : host_(host), offersCommandTarget_(PlatformWantsCommandTarget()) {}
 

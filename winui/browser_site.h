@@ -9,6 +9,7 @@
 #include <ole2.h>
 
 #include <atomic>
+#include <optional>
 
 #include "base/com_win.h"
 
@@ -114,7 +115,7 @@ private:
 
 // Whether new sites offer their command target; empty: as the platform wants it (not under
 // Wine, whose control withholds DownloadComplete from a host that has one). For tests.
-void SetCommandTargetOffered(int offered /* -1 platform, 0 no, 1 yes */);
+void SetCommandTargetOffered(std::optional<bool> offered);
 
 // The five fields of a script error, read by name from the window's event object of the
 // document the report carries, as one trace line.

@@ -5,18 +5,14 @@
 #include <mshtml.h>
 
 #include <cstring>
-#include <initializer_list>
-#include <utility>
 #include <vector>
 
-#include <exdisp.h>
 #include <exdispid.h>
 
 #include "app/tessel_dlg.h"
 #include "base/com_win.h"
 #include "events/page_title_win.h"
 #include "tests/win/fake_browser.h"
-#include "winui/application.h"
 
 using namespace tessel;
 
@@ -37,17 +33,6 @@ std::size_t VtableSlot(Method method) {
     static_assert(sizeof raw == sizeof method, "unexpected member pointer layout");
     std::memcpy(&raw, &method, sizeof raw);
     return (raw.ptr - 1) / sizeof(void*);
-}
-
-// A method table of "not implemented" entries with IUnknown's three and the given slots set.
-template <typename QI, typename Add, typename Rel>
-std::vector<void*> StubTable(QI qi, Add add, Rel rel, std::initializer_list<std::pair<std::size_t, void*>> slots) {
-    std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
-    t[0] = reinterpret_cast<void*>(qi);
-    t[1] = reinterpret_cast<void*>(add);
-    t[2] = reinterpret_cast<void*>(rel);
-    for (const auto& [slot, fn] : slots) t[slot] = fn;
-    return t;
 }
 
 struct StubDocument {
@@ -75,8 +60,14 @@ struct StubDocument {
     }
 
     StubDocument() {
-        static std::vector<void*> table =
-            StubTable(&QueryInterface, &AddRef, &Release, {{VtableSlot(&IHTMLDocument2::get_title), reinterpret_cast<void*>(&GetTitle)}});
+        static std::vector<void*> table = [] {
+            std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
+            t[0] = reinterpret_cast<void*>(&QueryInterface);
+            t[1] = reinterpret_cast<void*>(&AddRef);
+            t[2] = reinterpret_cast<void*>(&Release);
+            t[VtableSlot(&IHTMLDocument2::get_title)] = reinterpret_cast<void*>(&GetTitle);
+            return t;
+        }();
         vtable = table.data();
     }
     IDispatch* AsDispatch() { return reinterpret_cast<IDispatch*>(this); }
@@ -91,11 +82,6 @@ LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, m, w, l);
 }
 
-class TestApp : public Application {
-public:
-    int InitInstance() override { return 0; }
-};
-
 class DialogEvents : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,10 +95,8 @@ protected:
         ASSERT_TRUE(hwnd);
         dlg.AttachWindow(hwnd);
         dlg.UseBrowser(browser);
-        app.m_pMainWnd = &dlg;
     }
     void TearDown() override {
-        app.m_pMainWnd = nullptr;
         dlg.AttachWindow(nullptr);
         DestroyWindow(hwnd);
     }
@@ -160,7 +144,6 @@ protected:
         return cancel;
     }
 
-    TestApp app;
     CTesselDlg dlg;
     tessel::testing::FakeBrowser browser;
     HWND hwnd = nullptr;

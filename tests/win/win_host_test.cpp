@@ -408,9 +408,9 @@ TEST_F(ControlHost, SiteDrawsThePageToScaleEdgeToEdgeAndLeavesTheRestToTheContro
 }
 
 TEST_F(ControlHost, ScriptErrorsAreTracedNeverShownAndScriptsGoOn) {
-    SetCommandTargetOffered(1);
+    SetCommandTargetOffered(true);
     EmbeddedStub embedded;
-    SetCommandTargetOffered(-1);
+    SetCommandTargetOffered(std::nullopt);
     ComPtr<IOleCommandTarget> target;
     ASSERT_EQ(stub.Site()->QueryInterface(IID_PPV_ARGS(&target)), S_OK);
     StubScriptObject event, window, document;
