@@ -206,8 +206,9 @@ void CTesselDlg::OnDownloadComplete(const BrowserEvent& event) {
 
 MessageResult CTesselDlg::OnDeliverResult(WPARAM, LPARAM) {
     if (IsEnding() || m_delivery || m_resultLocation.empty()) return 0;
+    const auto output = m_params.Value(keys::kOutputPath);
     DeliveryRequest request{InstalledToolPath(), std::move(m_resultLocation),
-                            std::optional<std::string>(m_params.Value(keys::kOutputPath)),
+                            output ? std::optional<WideString>(Utf8ToWide(CutAtNul(*output))) : std::nullopt,
                             std::string(m_params.Value(keys::kURL).value_or(""))};
     m_delivery = std::make_unique<ResultDelivery>(std::move(request));
     ContinueDelivery();

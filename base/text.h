@@ -12,17 +12,27 @@ using WideView = std::u16string_view;
 
 // Classifier for white space above U+00FF; Windows hands in GetStringTypeW.
 using SpaceClassifier = bool (*)(char16_t);
-// Converter of map bytes to wide text; Windows hands in the thread's ANSI code page.
+// Converter of map bytes to wide text.
 using NarrowToWide = WideString (*)(std::string_view);
+// Converter of bytes in some code page to UTF-8; Windows hands in the ANSI code page.
+using BytesToUtf8 = std::string (*)(std::string_view);
 
 // The Unicode space separators, for native builds and tests.
 bool PortableIsSpaceAbove00FF(char16_t c);
 // ISO 8859-1: each byte becomes the unit of the same value.
 WideString Latin1ToWide(std::string_view bytes);
-// U+0001..U+00FF become one byte each; any unit above U+00FF fails the whole string.
-std::optional<std::string> TryNarrowLatin1(WideView text);
-// The same, with a failure as empty text.
-std::string NarrowLatin1(WideView text);
+std::string Latin1ToUtf8(std::string_view bytes);
+
+// UTF-8, where a lone surrogate (which a Windows file name may hold) takes the three bytes
+// of its code point, so every wide string comes back whole from Utf8ToWide.
+std::string ToUtf8(WideView text);
+// The reverse, surrogates' three-byte forms included; a byte that starts no such sequence
+// becomes U+FFFD. NULs are kept.
+WideString Utf8ToWide(std::string_view bytes);
+// Well-formed UTF-8 in the strict sense: no surrogates, no overlong forms, at most U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+// Every byte outside ASCII as %XX, so the text is ASCII whatever code page reads it.
+WideString PercentEncodeNonAscii(std::string_view utf8);
 // Text up to its first NUL, as a C string API would see it.
 std::string_view CutAtNul(std::string_view s);
 WideView CutAtNul(WideView s);

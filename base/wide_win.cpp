@@ -7,14 +7,14 @@
 
 namespace tessel {
 
-WideString ThreadAcpToWide(std::string_view bytes) {
-    bytes = CutAtNul(bytes);
-    if (bytes.empty()) return {};
-    const int n = ::MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+std::string AnsiToUtf8(std::string_view bytes) {
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
     if (n <= 0) return {};
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
-    return FromW(out.data(), out.size());
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), n);
+    return ToUtf8(FromW(wide.data(), wide.size()));
 }
 
 bool PlatformIsWideSpace(char16_t c) { return ::iswspace(static_cast<wint_t>(c)) != 0; }

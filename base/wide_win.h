@@ -1,5 +1,5 @@
 // Wide text at the Windows boundary: wchar_t is UTF-16 there, so the portable text type maps
-// onto it without copying; the thread's code page and the platform's space classes.
+// onto it without copying; the ANSI code page and the platform's space classes.
 #pragma once
 
 #include <string_view>
@@ -16,8 +16,8 @@ inline WideString FromW(const wchar_t* s, std::size_t n) {
     return WideString(reinterpret_cast<const char16_t*>(s), n);
 }
 
-// Map bytes to wide text with the thread's ANSI code page, up to the first NUL.
-WideString ThreadAcpToWide(std::string_view bytes);
+// Bytes in the system's ANSI code page (what a legacy program writes) as UTF-8.
+std::string AnsiToUtf8(std::string_view bytes);
 // iswspace and GetStringTypeW, the platform's own classifications.
 bool PlatformIsWideSpace(char16_t c);
 bool PlatformIsSpaceAbove00FF(char16_t c);

@@ -2,6 +2,7 @@
 
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
+#include "base/wide_win.h"
 
 namespace tessel {
 
@@ -21,14 +22,17 @@ KernelHandle KillOnCloseJob() {
 
 }  // namespace
 
-std::unique_ptr<ToolRun> ToolRun::Start(std::string commandLine) {
-    STARTUPINFOA si{};
+std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString commandLine,
+                                        const WideString& folder) {
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    // Suspended until it is in the job, so no part of the run escapes it.
+    // Suspended until it is in the job, so no part of the run escapes it. The program is
+    // named apart from its command line, so no search can pick another one.
     if (commandLine.empty() ||
-        !::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
-                          nullptr, nullptr, &si, &pi))
+        !::CreateProcessW(W(program), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, TRUE,
+                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, folder.empty() ? nullptr : W(folder), &si,
+                          &pi))
         return nullptr;
     std::unique_ptr<ToolRun> run(new ToolRun());
     run->process_.reset(pi.hProcess);

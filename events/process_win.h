@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/handles_win.h"
+#include "base/text.h"
 
 namespace tessel {
 
@@ -14,10 +15,12 @@ namespace tessel {
 // job's last handle closes, which happens however the viewer ends (a kill included).
 class ToolRun {
 public:
-    // Starts a command line without a window, inheriting handles; null when it could not be
-    // started. Where the job cannot take it (an older Windows whose host already put the
-    // viewer in a job) it runs without one.
-    static std::unique_ptr<ToolRun> Start(std::string commandLine);
+    // Starts the program at `program` with a command line, without a window, inheriting
+    // handles, in `folder` (empty: ours); null when it could not be started. Where the job
+    // cannot take it (an older Windows whose host already put the viewer in a job) it runs
+    // without one.
+    static std::unique_ptr<ToolRun> Start(const WideString& program, WideString commandLine,
+                                          const WideString& folder);
     ToolRun(const ToolRun&) = delete;
     ToolRun& operator=(const ToolRun&) = delete;
     ~ToolRun() = default;  // closing the job ends a run still going

@@ -24,14 +24,14 @@ public:
     WorkFile& operator=(const WorkFile&) = delete;
     ~WorkFile() { Remove(); }
     // A new, empty file; false when the name is taken or the folder cannot be written.
-    bool Create(std::string path) {
-        file_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    bool Create(WideString path) {
+        file_.reset(::CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file_) return false;
         path_ = std::move(path);
         return true;
     }
-    const std::string& path() const { return path_; }
+    const WideString& path() const { return path_; }
     // The data the tool wrote, on disk before anything relies on it.
     bool Flush() { return file_ && ::FlushFileBuffers(file_.get()); }
     // Let go so the file can be renamed.
@@ -43,13 +43,13 @@ public:
     }
     void Remove() {
         file_.reset();
-        if (!path_.empty()) ::DeleteFileA(path_.c_str());
+        if (!path_.empty()) ::DeleteFileW(W(path_));
         path_.clear();
     }
 
 private:
     FileHandle file_;
-    std::string path_;
+    WideString path_;
 };
 
 namespace {
@@ -57,19 +57,19 @@ namespace {
 constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Quorvex\\Vanta Deskhub";
 constexpr wchar_t kInstallValue[] = L"CommonFiles";
 
-bool CreatePair(std::string_view output, WorkFile& part, WorkFile& head) {
+bool CreatePair(const WideString& folder, WorkFile& part, WorkFile& head) {
     const std::string pid = std::to_string(::GetCurrentProcessId());
     for (unsigned n = 0; n < 100; ++n) {
         const std::string unique = pid + "-" + std::to_string(n);
-        if (!part.Create(SiblingPath(output, unique, ".part"))) continue;
-        if (head.Create(SiblingPath(output, unique, ".head"))) return true;
+        if (!part.Create(folder + WorkingFileName(unique, ".part"))) continue;
+        if (head.Create(folder + WorkingFileName(unique, ".head"))) return true;
         part.Remove();
     }
     return false;
 }
 
-std::string ReadSmallFile(const std::string& path) {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+std::string ReadSmallFile(const WideString& path) {
+    FileHandle file(::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes;
     if (!file) return bytes;
@@ -85,12 +85,25 @@ void TraceExit(const char16_t* what, const std::optional<DWORD>& code) {
     Trace(WideString(what) + Latin1ToWide(code ? std::to_string(*code) : std::string("not started")));
 }
 
-std::unique_ptr<ToolRun> StartRun(const std::string& line, const char16_t* what) {
-    Trace(lines::kRun + Latin1ToWide(line));
-    auto run = ToolRun::Start(line);
+std::unique_ptr<ToolRun> StartRun(const WideString& tool, const WideString& line, const WideString& folder,
+                                  const char16_t* what) {
+    Trace(lines::kRun + line);
+    auto run = ToolRun::Start(tool, line, folder);
     if (!run) TraceExit(what, std::nullopt);
     return run;
 }
+
+// A relative "OutputPath" is the process's current directory's, as the file system reads it;
+// made absolute once, so the tool's own current directory can be the output's folder.
+WideString FullPath(const WideString& path) {
+    const DWORD n = ::GetFullPathNameW(W(path), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    const DWORD got = ::GetFullPathNameW(W(path), n, full.data(), nullptr);
+    return got == 0 || got >= n ? path : FromW(full.data(), got);
+}
+
+WideString FileNameOf(const WideString& path) { return path.substr(FolderOf(path).size()); }
 
 struct FindHandleTraits {
     using Handle = HANDLE;
@@ -110,29 +123,31 @@ void ResultDelivery::StartDownload() {
         Trace(lines::kResultNoOutputPath);
         return Finish(Delivery::NoOutputPath);
     }
-    output_ = CutAtNul(*request_.outputPath);
-    // Given but unreadable (a character the parameters cannot hold): a result with nowhere
-    // to go is not delivered, and stays on the server.
-    if (output_.empty()) {
+    const WideString given(CutAtNul(*request_.outputPath));
+    // Given but empty: a result with nowhere to go is not delivered, and stays on the server.
+    if (given.empty()) {
         Trace(lines::kResultOutputPathEmpty);
         return Finish(Delivery::Failed);
     }
+    output_ = FullPath(given);
     if (!IsQuotablePath(output_)) {
         Trace(lines::kResultOutputPathRefused);
         return Finish(Delivery::Failed);
     }
-    if (!CreatePair(output_, *part_, *head_)) {
+    folder_ = WideString(FolderOf(output_));
+    if (!CreatePair(folder_, *part_, *head_)) {
         Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
     }
     // A line that would not fit, or that the location could bend, is not run: the result
     // then stays on the server.
-    const auto download = FormatDownloadCommand(request_.toolPath, head_->path(), part_->path(), request_.location);
+    const auto download = FormatDownloadCommand(request_.toolPath, FileNameOf(head_->path()),
+                                                FileNameOf(part_->path()), request_.location);
     if (!download) {
         Trace(lines::kResultCommandRefused);
         return Finish(Delivery::Failed);
     }
-    run_ = StartRun(*download, lines::kDownloadExit);
+    run_ = StartRun(request_.toolPath, *download, folder_, lines::kDownloadExit);
     if (!run_) {
         Trace(lines::kResultDownloadFailed);
         Finish(Delivery::Failed);
@@ -177,7 +192,7 @@ void ResultDelivery::AfterDownload() {
         return Finish(Delivery::Failed);
     }
     part_->Close();
-    if (!::MoveFileExA(part_->path().c_str(), output_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(W(part_->path()), W(output_), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         Trace(lines::kResultNotMoved);
         return Finish(Delivery::Failed);
     }
@@ -187,7 +202,7 @@ void ResultDelivery::AfterDownload() {
     const auto remove = FormatDeleteCommand(request_.toolPath, request_.viewerBase, ResultFileName(request_.location));
     if (remove) {
         deleting_ = true;
-        run_ = StartRun(*remove, lines::kDeleteExit);
+        run_ = StartRun(request_.toolPath, *remove, folder_, lines::kDeleteExit);
     }
     if (!run_) Finish(Delivery::Delivered);
 }
@@ -206,16 +221,16 @@ void ResultDelivery::Cancel() {
 // Working files of runs that ended without cleaning up (a viewer that was killed): a live
 // run holds its own open without sharing delete, so what can be deleted is stale.
 void ResultDelivery::SweepStaleWorkFiles() const {
-    const std::string folder(FolderOf(output_));
-    WIN32_FIND_DATAA found;
-    UniqueHandle<FindHandleTraits> search(::FindFirstFileA((folder + "~tessel-*").c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueHandle<FindHandleTraits> search(::FindFirstFileW(W(folder_ + u"~tessel-*"), &found));
     if (!search) return;
     int swept = 0;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsWorkingFileName(found.cFileName) &&
-            ::DeleteFileA((folder + found.cFileName).c_str()))
+        const WideString name = FromW(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsWorkingFileName(name) &&
+            ::DeleteFileW(W(folder_ + name)))
             ++swept;
-    } while (::FindNextFileA(search.get(), &found));
+    } while (::FindNextFileW(search.get(), &found));
     if (swept) Trace(lines::kResultSwept + Latin1ToWide(std::to_string(swept)));
 }
 

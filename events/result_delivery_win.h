@@ -22,14 +22,15 @@ enum class Delivery {
 struct DeliveryRequest {
     WideString toolPath;
     WideString location;
-    std::optional<std::string> outputPath;  // empty when "OutputPath" was not given
-    std::string viewerBase;                 // "URL": where the delete goes
+    std::optional<WideString> outputPath;  // empty when "OutputPath" was not given
+    std::string viewerBase;                // "URL" (UTF-8): where the delete goes
 };
 
 class ToolRun;
 class WorkFile;
 
-// Downloads the location with the tool into a new file beside "OutputPath", makes it durable
+// Downloads the location with the tool into a new file beside "OutputPath" (the tool runs in
+// that folder and is given the file's plain ASCII name, whatever its build reads), makes it durable
 // and moves it over "OutputPath" only when it arrived whole as a 200 answer, and only then
 // asks the viewer base address to delete it.
 class ResultDelivery {
@@ -57,7 +58,8 @@ private:
     void SweepStaleWorkFiles() const;
 
     DeliveryRequest request_;
-    std::string output_;  // "OutputPath" up to its first NUL
+    WideString output_;  // "OutputPath" as a full path
+    WideString folder_;  // its folder: where the working files are and the tool runs
     std::unique_ptr<WorkFile> part_, head_;
     std::unique_ptr<ToolRun> run_;
     bool deleting_ = false;

@@ -22,42 +22,36 @@ WideString PercentEncode(WideView text, Encode encode) {
     return out;
 }
 
-// "%S": the wide piece narrowed unit for unit; a unit above U+00FF fails the whole line.
-bool AppendWide(std::string& line, WideView piece) {
-    const auto narrow = TryNarrowLatin1(CutAtNul(piece));
-    if (narrow) line += *narrow;
-    return narrow.has_value();
-}
-
-bool AppendQuoted(std::string& line, std::string_view path) {
+bool AppendQuoted(WideString& line, WideView path) {
     if (!IsQuotablePath(path)) return false;
-    line += '"';
+    line += u'"';
     line += path;
-    line += '"';
+    line += u'"';
     return true;
 }
 
 // The tool path in quotes (Windows' first-argument rule then reads it whole), then -q: curl
 // reads no configuration file of its own only when that is its first argument.
-bool AppendTool(std::string& line, WideView toolPath) {
+bool AppendTool(WideString& line, WideView toolPath) {
     toolPath = CutAtNul(toolPath);
     if (toolPath.empty() || toolPath.find(u'"') != WideView::npos) return false;
-    line += '"';
-    if (!AppendWide(line, toolPath)) return false;
-    line += "\" -q";
+    line += u'"';
+    line += toolPath;
+    line += u"\" -q";
     return true;
 }
 
-bool AllDigits(std::string_view s) {
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+// An address piece as the tool gets it: nothing that ends an argument, nothing outside ASCII.
+WideString CommandLineUrl(WideView url) { return PercentEncodeNonAscii(ToUtf8(EscapeCommandLineUrl(url))); }
+
+bool AllDigits(WideView s) { return !s.empty() && s.find_first_not_of(u"0123456789") == WideView::npos; }
+
+WideString Bounds() {
+    return u" --connect-timeout " + Latin1ToWide(std::to_string(kConnectTimeoutSeconds)) +
+           u" --speed-limit 1 --speed-time " + Latin1ToWide(std::to_string(kStallSeconds));
 }
 
-std::string Bounds() {
-    return " --connect-timeout " + std::to_string(kConnectTimeoutSeconds) + " --speed-limit 1 --speed-time " +
-           std::to_string(kStallSeconds);
-}
-
-std::optional<std::string> Fitting(std::string line) {
+std::optional<WideString> Fitting(WideString line) {
     if (line.size() > kCommandLineChars) return std::nullopt;
     return line;
 }
@@ -72,70 +66,60 @@ WideString EncodeQueryValue(WideView name) {
     return PercentEncode(name, [](char16_t u) { return u == u'&' || u == u'#' || u == u'+'; });
 }
 
-bool IsQuotablePath(std::string_view path) {
-    return !path.empty() && path.find('"') == std::string_view::npos && path.find('\0') == std::string_view::npos &&
-           path.back() != '\\' && path.back() != '/';
+bool IsQuotablePath(WideView path) {
+    return !path.empty() && path.find(u'"') == WideView::npos && path.find(u'\0') == WideView::npos &&
+           path.back() != u'\\' && path.back() != u'/';
 }
 
-std::string_view FolderOf(std::string_view path) {
-    const std::size_t end = path.find_last_of("\\/:");
-    return end == std::string_view::npos ? std::string_view() : path.substr(0, end + 1);
+WideView FolderOf(WideView path) {
+    const std::size_t end = path.find_last_of(u"\\/:");
+    return end == WideView::npos ? WideView() : path.substr(0, end + 1);
 }
 
-bool IsWorkingFileName(std::string_view name) {
-    constexpr std::string_view kPrefix = "~tessel-";
+bool IsWorkingFileName(WideView name) {
+    constexpr WideView kPrefix = u"~tessel-";
     if (name.size() < kPrefix.size() + 5 || name.substr(0, kPrefix.size()) != kPrefix) return false;
-    const std::string_view ext = name.substr(name.size() - 5);
-    if (ext != ".part" && ext != ".head") return false;
-    const std::string_view unique = name.substr(kPrefix.size(), name.size() - kPrefix.size() - 5);
-    const std::size_t dash = unique.find('-');
-    return dash != std::string_view::npos && AllDigits(unique.substr(0, dash)) && AllDigits(unique.substr(dash + 1));
+    const WideView ext = name.substr(name.size() - 5);
+    if (ext != u".part" && ext != u".head") return false;
+    const WideView unique = name.substr(kPrefix.size(), name.size() - kPrefix.size() - 5);
+    const std::size_t dash = unique.find(u'-');
+    return dash != WideView::npos && AllDigits(unique.substr(0, dash)) && AllDigits(unique.substr(dash + 1));
 }
 
-std::string SiblingPath(std::string_view outputPath, std::string_view unique, std::string_view extension) {
-    std::string path(FolderOf(outputPath));
-    path += "~tessel-";
-    path += unique;
-    path += extension;
-    return path;
+WideString WorkingFileName(std::string_view unique, std::string_view extension) {
+    return u"~tessel-" + Latin1ToWide(unique) + Latin1ToWide(extension);
 }
 
-std::optional<std::string> FormatDownloadCommand(WideView toolPath, std::string_view headPath,
-                                                 std::string_view partPath, WideView locationUrl) {
+std::optional<WideString> FormatDownloadCommand(WideView toolPath, WideView headPath, WideView partPath,
+                                                WideView locationUrl) {
     locationUrl = CutAtNul(locationUrl);
     if (locationUrl.size() > kWidePieceUnits) return std::nullopt;
-    const WideString url = EscapeCommandLineUrl(locationUrl);
-    if (url.size() > kWidePieceUnits) return std::nullopt;
-    std::string line;
+    WideString line;
     if (!AppendTool(line, toolPath)) return std::nullopt;
-    line += " -g -f -k --proto =http,https" + Bounds() + " -D ";
+    line += u" -g -f -k --proto =http,https" + Bounds() + u" -D ";
     if (!AppendQuoted(line, headPath)) return std::nullopt;
-    line += " -o ";
+    line += u" -o ";
     if (!AppendQuoted(line, partPath)) return std::nullopt;
-    line += " \"";
-    if (!AppendWide(line, url)) return std::nullopt;
+    line += u" \"";
+    line += CommandLineUrl(locationUrl);
     // Backslashes before the closing quote would escape it; doubled, they stay themselves.
-    const std::size_t last = line.find_last_not_of('\\');
-    line.append(line.size() - last - 1, '\\');
-    line += '"';
+    const std::size_t last = line.find_last_not_of(u'\\');
+    line.append(line.size() - last - 1, u'\\');
+    line += u'"';
     return Fitting(std::move(line));
 }
 
-std::optional<std::string> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase,
-                                               WideView fileName) {
+std::optional<WideString> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase, WideView fileName) {
     fileName = CutAtNul(fileName);
     if (fileName.size() > kWidePieceUnits) return std::nullopt;
-    const WideString name = EscapeCommandLineUrl(EncodeQueryValue(fileName));
-    if (name.size() > kWidePieceUnits) return std::nullopt;
-    std::string line;
+    WideString line;
     if (!AppendTool(line, toolPath)) return std::nullopt;
-    line += " -g -k" + Bounds() + " -X DELETE ";
-    line += CutAtNul(viewerBase);
-    line += "?file=";
-    if (!AppendWide(line, name)) return std::nullopt;
+    line += u" -g -k" + Bounds() + u" -X DELETE ";
+    line += PercentEncodeNonAscii(CutAtNul(viewerBase));
+    line += u"?file=";
+    line += CommandLineUrl(EncodeQueryValue(fileName));
     return Fitting(std::move(line));
 }
-
 std::optional<int> FinalStatus(std::string_view dump) {
     std::optional<int> status;
     std::size_t pos = 0;

@@ -29,26 +29,27 @@ WideString EncodeQueryValue(WideView name);
 
 // Download into `partPath`, the response head into `headPath`. The tool path is quoted (a
 // blank in "Program Files" must not split it); no configuration file; no globbing; http and
-// https only.
-// Empty when a piece holds a unit above U+00FF, a path holds a double quote or ends in a
-// backslash, the location exceeds its buffer, or the line exceeds the platform's limit.
-std::optional<std::string> FormatDownloadCommand(WideView toolPath, std::string_view headPath,
-                                                 std::string_view partPath, WideView locationUrl);
-// DELETE base?file=name. The base comes from the host and goes as given.
-std::optional<std::string> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase,
-                                               WideView fileName);
+// https only. The location goes with every unit outside ASCII as its UTF-8 bytes
+// percent-encoded, so a tool that reads its arguments in the ANSI code page gets it whole.
+// Empty when a path holds a double quote or ends in a backslash, the tool path is empty,
+// the location exceeds its buffer, or the line exceeds the platform's limit.
+std::optional<WideString> FormatDownloadCommand(WideView toolPath, WideView headPath, WideView partPath,
+                                                WideView locationUrl);
+// DELETE base?file=name. The base (UTF-8, from the host) goes as given but for its bytes
+// outside ASCII, which are percent-encoded as the name's are.
+std::optional<WideString> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase, WideView fileName);
 
-// The output path refuses quoting when it holds a double quote or ends in a separator.
-bool IsQuotablePath(std::string_view path);
+// A path that can stand in quotes and name a file: no double quote, no trailing separator.
+bool IsQuotablePath(WideView path);
 
 // The folder part of a path, separator included ("C:\out\" of "C:\out\r.xml", "" of "r.xml").
-std::string_view FolderOf(std::string_view path);
+WideView FolderOf(WideView path);
 
-// A working file beside the output: same folder, so the final move is a rename.
-std::string SiblingPath(std::string_view outputPath, std::string_view unique, std::string_view extension);
+// A working file's name, plain ASCII whatever the folder: "~tessel-<unique><extension>".
+WideString WorkingFileName(std::string_view unique, std::string_view extension);
 
-// A name SiblingPath gives ("~tessel-<digits>-<digits>.part" or ".head"), and nothing else.
-bool IsWorkingFileName(std::string_view name);
+// A name WorkingFileName gives ("~tessel-<digits>-<digits>.part" or ".head"), and nothing else.
+bool IsWorkingFileName(WideView name);
 
 // The status of the last response in a header dump (interim 1xx answers come first), or
 // empty when there is none.

@@ -24,7 +24,7 @@ bool ParseCommandLineParameters(WideView text, ParameterMap& map, SpaceClassifie
         counted = true;
         const std::size_t eq = piece.find(u'=');
         if (piece.empty() || eq == WideView::npos || eq == 0) continue;
-        map.Store(NarrowLatin1(piece.substr(0, eq)), NarrowLatin1(piece.substr(eq + 1)));
+        map.Store(ToUtf8(piece.substr(0, eq)), ToUtf8(piece.substr(eq + 1)));
     }
     return counted;
 }

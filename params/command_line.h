@@ -9,7 +9,8 @@ namespace tessel {
 // True when the text held at least one piece (a run without double quotes), even if no
 // parameter came of it; false for empty text or quotes only, leaving the map untouched.
 // The text is read up to a NUL unit, as Windows delivers it. Keys and values are stored
-// whole whatever their length: a cut path or address would point somewhere else.
+// as UTF-8, whole whatever their letters or length: a cut or emptied path or address would
+// point somewhere else.
 bool ParseCommandLineParameters(WideView text, ParameterMap& map,
                                 SpaceClassifier isSpaceAbove00FF = PortableIsSpaceAbove00FF);
 

@@ -12,7 +12,7 @@ bool ReadParameterFile(const WideString& path, ParameterMap& map) {
     FileHandle file(::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    ParameterFileParser parser(map);
+    ParameterFileParser parser(map, AnsiToUtf8);
     std::string chunk(64 * 1024, '\0');
     DWORD got = 0;
     // A read error ends the file as its end would.

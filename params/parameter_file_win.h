@@ -6,7 +6,8 @@
 
 namespace tessel {
 
-// Byte mode; others may read and write meanwhile. True whenever the file opened; a
+// Byte mode; others may read and write meanwhile. A file without a byte-order mark that is
+// not UTF-8 throughout is read in the ANSI code page. True whenever the file opened; a
 // directory or a missing file gives false.
 bool ReadParameterFile(const WideString& path, ParameterMap& map);
 

@@ -1,4 +1,5 @@
-// The launch parameters of one run: narrow keys and values in unsigned byte order.
+// The launch parameters of one run: narrow keys and values in unsigned byte order. Their text
+// is UTF-8 whatever the source (a lone surrogate of the command line in its three-byte form).
 #pragma once
 
 #include <array>

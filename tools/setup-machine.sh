@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev python3 python3-pytest python3-pytest-timeout
           clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix
           wine64 wine libwine fonts-wine xvfb xauth imagemagick
-          dpkg-dev xz-utils ca-certificates zip git)
+          dpkg-dev xz-utils ca-certificates zip git locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -17,3 +17,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+# Wine takes its ANSI code page from LC_ALL only when that locale exists: Cyrillic (1251)
+# and Japanese (932) for the tests of paths and parameters beyond one code page.
+for l in ru_RU ja_JP; do
+  locale -a 2>/dev/null | grep -qx "$l.utf8" || localedef -i "$l" -f UTF-8 "$l.UTF-8"
+done

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "base/handles_win.h"
-#include "base/text.h"
+#include "base/wide_win.h"
 #include "viewer/text_mode.h"
 
 namespace tessel {
@@ -24,10 +24,9 @@ struct SafeArrayOwner {
 
 }  // namespace
 
-bool LoadPostData(std::string_view inputPath, VARIANT& postData, VARIANT& headers) {
-    const std::string path(CutAtNul(inputPath));
-    if (path.empty()) return true;
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool LoadPostData(const WideString& inputPath, VARIANT& postData, VARIANT& headers) {
+    if (inputPath.empty()) return true;
+    FileHandle file(::CreateFileW(W(inputPath), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return true;
     LARGE_INTEGER size{};

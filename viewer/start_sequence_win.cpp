@@ -8,10 +8,16 @@
 
 namespace tessel {
 
-StartSequence::StartSequence(const ParameterMap& params) : url_(ComposeViewerUrl(params, ThreadAcpToWide)) {
-    LoadPostData(params.Value(keys::kInputPath).value_or(""), *postData_.get(), *headers_.get());
+namespace {
+WideString WideValue(const ParameterMap& params, std::string_view key) {
+    return Utf8ToWide(CutAtNul(params.Value(key).value_or("")));
+}
+}  // namespace
+
+StartSequence::StartSequence(const ParameterMap& params) : url_(ComposeViewerUrl(params, Utf8ToWide)) {
+    LoadPostData(WideValue(params, keys::kInputPath), *postData_.get(), *headers_.get());
     login_ = std::make_unique<BackgroundCall>(
-        [this, host = ThreadAcpToWide(params.Value(keys::kServerIP).value_or(""))] { outcome_ = LoginToServer(host); });
+        [this, host = WideValue(params, keys::kServerIP)] { outcome_ = LoginToServer(host); });
 }
 
 LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {

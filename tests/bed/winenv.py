@@ -94,8 +94,11 @@ class WineSession:
     def windows_path(unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
-    def _env_for(self, debugstr):
+    def _env_for(self, debugstr, locale=None):
         env = dict(self.env)
+        if locale:
+            # Wine's ANSI code page follows it: ru_RU.UTF-8 gives 1251, ja_JP.UTF-8 932.
+            env["LC_ALL"] = locale
         if debugstr:
             # Where OutputDebugString goes in this Wine; "timestamps" adds the tick count.
             env["WINEDEBUG"] = "-all,warn+seh" + (",+timestamp" if debugstr == "timestamps" else "")
@@ -111,9 +114,9 @@ class WineSession:
             err.seek(0)
             return subprocess.CompletedProcess(p.args, p.returncode, out.read(), err.read())
 
-    def start(self, *args, debugstr=False):
+    def start(self, *args, debugstr=False, locale=None):
         """Starts in the background; see Started for its output."""
-        return Started(["wine", *args], self._env_for(debugstr))
+        return Started(["wine", *args], self._env_for(debugstr, locale))
 
     def reg_add(self, key, name, value, kind="REG_SZ"):
         # reg.exe has been seen to fail once in many runs with no message at all; the

@@ -1,4 +1,4 @@
-// Command-line parser: stored keys and values come from the input, narrowed.
+// Command-line parser: stored keys and values come from the input, whole, as UTF-8.
 #include "fuzz_support.h"
 #include "params/command_line.h"
 
@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(any == !onlyQuotes);
     if (!any) FUZZ_CHECK(map.empty());
     for (const auto& [key, value] : map) {
-        FUZZ_CHECK(fuzz::Contains(upToNul, tessel::Latin1ToWide(key)));
-        FUZZ_CHECK(fuzz::Contains(upToNul, tessel::Latin1ToWide(value)));
+        FUZZ_CHECK(fuzz::Contains(upToNul, tessel::Utf8ToWide(key)));
+        FUZZ_CHECK(fuzz::Contains(upToNul, tessel::Utf8ToWide(value)));
         FUZZ_CHECK(key.find('"') == std::string::npos && value.find('"') == std::string::npos);
     }
     return 0;

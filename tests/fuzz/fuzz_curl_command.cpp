@@ -1,5 +1,6 @@
 // Transfer-tool command lines, read back by Windows' rules: the tool path whole, exactly
-// the format's arguments, the working paths intact, whatever the location holds.
+// the format's arguments, the working paths intact, the addresses in ASCII, whatever the
+// location holds.
 #include <string_view>
 
 #include "events/page_events.h"
@@ -16,33 +17,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const unsigned which = data[0] % 4;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const size_t cut = bytes.find('\n');
-    const std::string output(bytes.substr(0, cut));
+    const tessel::WideString output = tessel::Utf8ToWide(bytes.substr(0, cut));
     const std::string_view rest = cut == std::string_view::npos ? std::string_view() : bytes.substr(cut + 1);
     const tessel::WideString location = fuzz::Units(reinterpret_cast<const uint8_t*>(rest.data()), rest.size());
     const tessel::WideString tool = kTools[which];
-    const std::string head = tessel::SiblingPath(output, "1-0", ".head");
-    const std::string part = tessel::SiblingPath(output, "1-0", ".part");
+    const tessel::WideString folder(tessel::FolderOf(output));
+    const tessel::WideString head = folder + tessel::WorkingFileName("1-0", ".head");
+    const tessel::WideString part = folder + tessel::WorkingFileName("1-0", ".part");
+    const auto ascii = [](const std::string& s) {
+        for (char c : s) if (c <= 0 || c == 0x7F) return false;
+        return true;
+    };
 
     if (const auto line = tessel::FormatDownloadCommand(tool, head, part, location)) {
         FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
-        const auto args = winargv::Split(*line);
+        const auto args = winargv::Split(tessel::ToUtf8(*line));
         FUZZ_CHECK(args.size() == 18);
         FUZZ_CHECK(args[0] == kToolsNarrow[which]);
         FUZZ_CHECK(args[1] == "-q" && args[2] == "-g");
-        FUZZ_CHECK(args[13] == "-D" && args[14] == head);
-        FUZZ_CHECK(args[15] == "-o" && args[16] == part);
-        FUZZ_CHECK(args[17].find_first_of(" \t\"") == std::string::npos);
+        FUZZ_CHECK(args[13] == "-D" && args[14] == tessel::ToUtf8(head));
+        FUZZ_CHECK(args[15] == "-o" && args[16] == tessel::ToUtf8(part));
+        FUZZ_CHECK(args[17].find_first_of(" \t\"") == std::string::npos && ascii(args[17]));
     }
     const tessel::WideString name = tessel::ResultFileName(location);
     if (const auto line = tessel::FormatDeleteCommand(tool, "http://h/viewer", name)) {
         FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
-        const auto args = winargv::Split(*line);
+        const auto args = winargv::Split(tessel::ToUtf8(*line));
         FUZZ_CHECK(args.size() == 13);
         FUZZ_CHECK(args[0] == kToolsNarrow[which] && args[1] == "-q");
         FUZZ_CHECK(args[10] == "-X" && args[11] == "DELETE");
         FUZZ_CHECK(args[12].rfind("http://h/viewer?file=", 0) == 0);
         // One query parameter: nothing of the name can start another or a fragment.
-        FUZZ_CHECK(args[12].find_first_of("&#+", 21) == std::string::npos);
+        FUZZ_CHECK(args[12].find_first_of("&#+", 21) == std::string::npos && ascii(args[12]));
     }
     return 0;
 }

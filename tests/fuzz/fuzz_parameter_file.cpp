@@ -1,4 +1,5 @@
-// Parameter-file reader: chunking never changes the result; entries come from the input.
+// Parameter-file reader: chunking never changes the result, whatever the form; no line's
+// end or NUL gets into an entry.
 #include <string_view>
 
 #include "fuzz_support.h"
@@ -21,7 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(std::equal(whole.begin(), whole.end(), pieces.begin(), pieces.end()));
     for (const auto& [key, value] : whole) {
-        FUZZ_CHECK(bytes.find(key + "=" + value) != std::string_view::npos);
         FUZZ_CHECK(key.find('\n') == std::string::npos && value.find('\n') == std::string::npos);
         FUZZ_CHECK(key.find('\0') == std::string::npos && key.find('=') == std::string::npos);
     }

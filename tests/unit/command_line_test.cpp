@@ -46,9 +46,17 @@ TEST(CommandLine, ResultIsFalseOnlyForEmptyOrQuotesOnly) {
     EXPECT_TRUE(Parse(u"\" \"").empty());
 }
 
-TEST(CommandLine, NarrowingLatin1AndWholeStringEmptiedAboveFF) {
-    auto m = Parse(u"\"lang=caf\u00e9\" \"path=C:\\\u65e5\u672c\\x.xml\" \"\u65e5=v\"");
-    EXPECT_EQ(Entries(m), (Pairs{{"", "v"}, {"lang", "caf\xE9"}, {"path", ""}}));
+TEST(CommandLine, EveryLetterReachesTheMapAsUtf8) {
+    // Latin-1, Cyrillic, CJK, a pair for U+1F600, and a lone surrogate a file name may hold.
+    auto m = Parse(u"\"lang=caf\u00e9\" \"OutputPath=C:\\\u041e\u0442\u0447\u0451\u0442\\\u5831\u544a.xml\" "
+                   u"\"\u65e5=\U0001F600\" \"lone=a\xD800" u"b\"");
+    EXPECT_EQ(Entries(m), (Pairs{{"OutputPath", "C:\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82\\\xE5\xA0\xB1\xE5\x91\x8A.xml"},
+                                 {"lang", "caf\xC3\xA9"},
+                                 {"lone", "a\xED\xA0\x80" "b"},
+                                 {"\xE6\x97\xA5", "\xF0\x9F\x98\x80"}}));
+    // Each comes back whole.
+    EXPECT_EQ(Utf8ToWide(*m.Find("lone")), WideString(u"a\xD800" u"b"));
+    EXPECT_EQ(Utf8ToWide(*m.Find("\xE6\x97\xA5")), u"\U0001F600");
 }
 
 TEST(CommandLine, WhitespaceSetIncludesNelNbspAndClassifier) {
@@ -57,7 +65,7 @@ TEST(CommandLine, WhitespaceSetIncludesNelNbspAndClassifier) {
     // U+2003 above U+00FF is trimmed only when the classifier calls it a space.
     ParameterMap n;
     ParseCommandLineParameters(u"\"B=2\u2003\"", n, [](char16_t) { return false; });
-    EXPECT_EQ(*n.Find("B"), "");  // kept, so the value narrows to empty
+    EXPECT_EQ(*n.Find("B"), "2\xE2\x80\x83");
     ParameterMap o;
     ParseCommandLineParameters(u"\"B=2\u2003\"", o, [](char16_t c) { return c == 0x2003; });
     EXPECT_EQ(*o.Find("B"), "2");

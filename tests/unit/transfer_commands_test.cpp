@@ -6,12 +6,21 @@
 using namespace tessel;
 
 namespace {
+// The lines as UTF-8, which Windows' argument rules split as they split the wide line.
+std::optional<std::string> Download(WideView tool, std::string_view head, std::string_view part, WideView url) {
+    const auto line = FormatDownloadCommand(tool, Utf8ToWide(head), Utf8ToWide(part), url);
+    return line ? std::optional<std::string>(ToUtf8(*line)) : std::nullopt;
+}
+std::optional<std::string> Delete(WideView tool, std::string_view base, WideView name) {
+    const auto line = FormatDeleteCommand(tool, base, name);
+    return line ? std::optional<std::string>(ToUtf8(*line)) : std::nullopt;
+}
 const WideString kTool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
 const std::string kToolNarrow = "C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
 }  // namespace
 
 TEST(TransferCommands, DownloadLineAsWindowsReadsIt) {
-    const auto line = FormatDownloadCommand(kTool, "C:\\My Out\\~tessel-7-0.head", "C:\\My Out\\~tessel-7-0.part",
+    const auto line = Download(kTool, "C:\\My Out\\~tessel-7-0.head", "C:\\My Out\\~tessel-7-0.part",
                                             u"http://h:8080/jobs/{a,b}/[1-9].xml");
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
@@ -26,7 +35,7 @@ TEST(TransferCommands, DownloadLineAsWindowsReadsIt) {
 }
 
 TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
-    const auto line = FormatDeleteCommand(kTool, "http://h:8080/viewer", u"a&b#c+d%26e f\".xml");
+    const auto line = Delete(kTool, "http://h:8080/viewer", u"a&b#c+d%26e f\".xml");
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
               "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -q -g -k --connect-timeout 30 "
@@ -41,14 +50,29 @@ TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
     EXPECT_EQ(winargv::Split(kToolNarrow + " -k")[0], "C:\\Program");
 }
 
+TEST(TransferCommands, LettersBeyondAsciiReachTheToolAsAsciiButItsPath) {
+    // A tool in a Cyrillic folder; Cyrillic and CJK in the location and the viewer address.
+    const WideString tool = u"C:\\\u041f\u0440\u043e\u0433\\curl.exe";
+    const WideString name = u"\u041e\u0442\u0447\u0451\u0442 \u5831.xml";
+    const auto download = Download(tool, "~tessel-7-0.head", "~tessel-7-0.part", u"http://h/jobs/" + name);
+    const auto remove = Delete(tool, "http://h/v\xC3\xA9w", name);
+    ASSERT_TRUE(download && remove);
+    const std::string encoded = "%D0%9E%D1%82%D1%87%D1%91%D1%82%20%E5%A0%B1.xml";
+    const auto args = winargv::Split(*download);
+    ASSERT_EQ(args.size(), 18u);
+    EXPECT_EQ(args[0], "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\\curl.exe");
+    EXPECT_EQ(args[17], "http://h/jobs/" + encoded);
+    EXPECT_EQ(winargv::Split(*remove).back(), "http://h/v%C3%A9w?file=" + encoded);
+}
+
 TEST(TransferCommands, LocationCannotAddArguments) {
-    const auto line = FormatDownloadCommand(u"c.exe", "h", "p", u"http://h/a\" -o \"C:\\evil\tx\x7f.xml");
+    const auto line = Download(u"c.exe", "h", "p", u"http://h/a\" -o \"C:\\evil\tx\x7f.xml");
     ASSERT_TRUE(line);
     const auto args = winargv::Split(*line);
     ASSERT_EQ(args.size(), 18u);
     EXPECT_EQ(args[17], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
     // Backslashes at the end would escape the closing quote and run into the next piece.
-    const auto slashes = FormatDownloadCommand(u"c.exe", "h", "p", u"http://h/a\\\\");
+    const auto slashes = Download(u"c.exe", "h", "p", u"http://h/a\\\\");
     ASSERT_TRUE(slashes);
     const auto read = winargv::Split(*slashes);
     ASSERT_EQ(read.size(), 18u);
@@ -57,23 +81,18 @@ TEST(TransferCommands, LocationCannotAddArguments) {
 
 TEST(TransferCommands, RefusedPieces) {
     const WideString url = u"http://h/r.xml";
-    EXPECT_FALSE(FormatDownloadCommand(u"C:\\\u65e5\\curl.exe", "h", "p", url));
-    EXPECT_FALSE(FormatDownloadCommand(u"C:\\a\"b\\curl.exe", "h", "p", url));
-    EXPECT_FALSE(FormatDownloadCommand(u"", "h", "p", url));
-    EXPECT_FALSE(FormatDownloadCommand(u"c", "C:\\out\\", "p", url));  // would escape its quote
-    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "a\"b", url));
-    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "p", u"http://h/\u65e5.xml"));
-    EXPECT_FALSE(FormatDeleteCommand(u"c", "b", u"\u65e5.xml"));
-    // Location and file name each fit 1,023 units, counted before and after encoding.
+    EXPECT_FALSE(Download(u"C:\\a\"b\\curl.exe", "h", "p", url));
+    EXPECT_FALSE(Download(u"", "h", "p", url));
+    EXPECT_FALSE(Download(u"c", "C:\\out\\", "p", url));  // would escape its quote
+    EXPECT_FALSE(Download(u"c", "h", "a\"b", url));
+    // Location and file name each fit 1,023 units, counted as the browser gives them.
     const WideString longest = u"http://h/" + WideString(1023 - 13, u'a') + u".xml";
-    EXPECT_TRUE(FormatDownloadCommand(u"c", "h", "p", longest));
-    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "p", u"a" + longest));
-    EXPECT_FALSE(FormatDownloadCommand(u"c", "h", "p", u"http://h/" + WideString(340, u' ') + u".xml"));
-    EXPECT_TRUE(FormatDeleteCommand(u"c", "b", WideString(1023, u'n')));
-    EXPECT_FALSE(FormatDeleteCommand(u"c", "b", WideString(1024, u'n')));
-    EXPECT_FALSE(FormatDeleteCommand(u"c", "b", WideString(400, u'&')));
+    EXPECT_TRUE(Download(u"c", "h", "p", longest));
+    EXPECT_FALSE(Download(u"c", "h", "p", u"a" + longest));
+    EXPECT_TRUE(Delete(u"c", "b", WideString(1023, u'n')));
+    EXPECT_FALSE(Delete(u"c", "b", WideString(1024, u'n')));
     // The whole line stays within what CreateProcess takes: 32,766 characters and its NUL.
-    EXPECT_FALSE(FormatDeleteCommand(u"c", std::string(33000, 'b'), u"r.xml"));
+    EXPECT_FALSE(Delete(u"c", std::string(33000, 'b'), u"r.xml"));
 }
 
 TEST(TransferCommands, LinesExactlyAtCreateProcessLimitRunAndOneMoreDoesNot) {
@@ -81,40 +100,35 @@ TEST(TransferCommands, LinesExactlyAtCreateProcessLimitRunAndOneMoreDoesNot) {
     const std::string deleteHead = "\"c\" -q -g -k --connect-timeout 30 --speed-limit 1 --speed-time 60 -X DELETE ";
     const std::string deleteTail = "?file=r.xml";
     const std::string base(kLimit - deleteHead.size() - deleteTail.size(), 'b');
-    const auto atLimit = FormatDeleteCommand(u"c", base, u"r.xml");
+    const auto atLimit = Delete(u"c", base, u"r.xml");
     ASSERT_TRUE(atLimit);
     EXPECT_EQ(atLimit->size(), kLimit);
     EXPECT_EQ(*atLimit, deleteHead + base + deleteTail);
-    EXPECT_FALSE(FormatDeleteCommand(u"c", base + "b", u"r.xml"));
+    EXPECT_FALSE(Delete(u"c", base + "b", u"r.xml"));
 
     const std::string downloadFixed =
         "\"c\" -q -g -f -k --proto =http,https --connect-timeout 30 --speed-limit 1 --speed-time 60 -D \"\" -o \"p\" "
         "\"http://h/r.xml\"";
     const std::string head(kLimit - downloadFixed.size(), 'h');
-    const auto download = FormatDownloadCommand(u"c", head, "p", u"http://h/r.xml");
+    const auto download = Download(u"c", head, "p", u"http://h/r.xml");
     ASSERT_TRUE(download);
     EXPECT_EQ(download->size(), kLimit);
-    EXPECT_FALSE(FormatDownloadCommand(u"c", head + "h", "p", u"http://h/r.xml"));
+    EXPECT_FALSE(Download(u"c", head + "h", "p", u"http://h/r.xml"));
 }
 
 TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
-    EXPECT_EQ(SiblingPath("C:\\My Out\\job result.xml", "12-0", ".part"), "C:\\My Out\\~tessel-12-0.part");
-    EXPECT_EQ(SiblingPath("Z:/tmp/r.xml", "1-2", ".head"), "Z:/tmp/~tessel-1-2.head");
-    EXPECT_EQ(SiblingPath("r.xml", "1-0", ".part"), "~tessel-1-0.part");
-    EXPECT_EQ(SiblingPath("C:r.xml", "1-0", ".part"), "C:~tessel-1-0.part");
-    EXPECT_TRUE(IsQuotablePath("C:\\My Out\\r.xml"));
-    EXPECT_FALSE(IsQuotablePath("C:\\My Out\\"));
-    EXPECT_FALSE(IsQuotablePath("C:/out/"));
-    EXPECT_FALSE(IsQuotablePath(""));
-    EXPECT_FALSE(IsQuotablePath("a\"b"));
+    EXPECT_EQ(WorkingFileName("12-0", ".part"), u"~tessel-12-0.part");
+    EXPECT_TRUE(IsQuotablePath(u"C:\\My Out\\r.xml"));
+    for (const char16_t* refused : {u"C:\\My Out\\", u"C:/out/", u"", u"a\"b"}) EXPECT_FALSE(IsQuotablePath(refused));
     // Only names of that making are swept as stale working files.
-    for (const char* ours : {"~tessel-12-0.part", "~tessel-1-99.head"}) EXPECT_TRUE(IsWorkingFileName(ours)) << ours;
+    for (const char* ours : {"~tessel-12-0.part", "~tessel-1-99.head"}) EXPECT_TRUE(IsWorkingFileName(Utf8ToWide(ours))) << ours;
     for (const char* other : {"~tessel-12-0.xml", "~tessel--0.part", "~tessel-12-.part", "~tessel-1x-0.part",
                               "~tessel-12.part", "~TESSEL-1-0.part", "x~tessel-1-0.part", "~tessel-1-0.part.bak",
                               ".part", "~tessel-.head", "job result.xml"})
-        EXPECT_FALSE(IsWorkingFileName(other)) << other;
-    EXPECT_EQ(FolderOf("C:\\My Out\\r.xml"), "C:\\My Out\\");
-    EXPECT_EQ(FolderOf("r.xml"), "");
+        EXPECT_FALSE(IsWorkingFileName(Utf8ToWide(other))) << other;
+    EXPECT_EQ(FolderOf(u"C:\\\u041e\u0442\\r.xml"), u"C:\\\u041e\u0442\\");
+    EXPECT_EQ(FolderOf(u"C:r.xml"), u"C:");
+    EXPECT_EQ(FolderOf(u"r.xml"), u"");
 }
 
 TEST(TransferCommands, OnlyAWhole200IsTheDocument) {

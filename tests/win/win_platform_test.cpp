@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include <memory>
 #include <vector>
@@ -25,24 +24,27 @@ using namespace tessel;
 
 namespace {
 
-std::string TempDir() {
-    char buf[MAX_PATH];
-    GetTempPathA(MAX_PATH, buf);
-    return buf;
+WideString TempDir() {
+    wchar_t buf[MAX_PATH];
+    GetTempPathW(MAX_PATH, buf);
+    return FromW(buf);
 }
 
-std::string WriteTemp(const std::string& name, const std::string& bytes) {
-    const std::string path = TempDir() + name;
-    std::ofstream(path, std::ios::binary) << bytes;
+WideString WriteTemp(const WideString& name, const std::string& bytes) {
+    const WideString path = TempDir() + name;
+    FileHandle file(CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    EXPECT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     return path;
 }
+
+// Names beyond any one code page: Cyrillic and CJK together.
+const WideString kForeign = u"\u041e\u0442\u0447\u0451\u0442 \u5831\u544a";
 
 struct PostData {
     ScopedVariant post, headers;
     bool ok = false;
-    explicit PostData(const std::string& inputPath, bool set = true) {
-        ok = LoadPostData(set ? inputPath : std::string(), *post.get(), *headers.get());
-    }
+    explicit PostData(const WideString& inputPath) { ok = LoadPostData(inputPath, *post.get(), *headers.get()); }
     std::string Bytes() {
         EXPECT_EQ(V_VT(post.get()), VT_ARRAY | VT_UI1);
         SAFEARRAY* sa = V_ARRAY(post.get());
@@ -77,28 +79,30 @@ protected:
 }  // namespace
 
 TEST(ParameterFileWin, OpensByWideNameAndReportsWhetherItOpened) {
-    const std::string path = WriteTemp("tessel params \xE9.txt", "ServerIP=1.2.3.4\r\nURL=http://h/v\r\n");
+    const WideString path = WriteTemp(u"tessel params " + kForeign + u".txt", "URL=http://h/v\r\nlang=caf\xE9\n");
     ParameterMap m;
-    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(path), m));
+    EXPECT_TRUE(ReadParameterFile(path, m));
     EXPECT_EQ(*m.Find("URL"), "http://h/v");
+    // No mark and not UTF-8: the ANSI code page's bytes, here Western European.
+    if (GetACP() == 1252) EXPECT_EQ(*m.Find("lang"), "caf\xC3\xA9");
     ParameterMap n;
-    EXPECT_FALSE(ReadParameterFile(ThreadAcpToWide(TempDir() + "no such file.txt"), n));
-    EXPECT_FALSE(ReadParameterFile(ThreadAcpToWide(TempDir()), n));  // a directory
+    EXPECT_FALSE(ReadParameterFile(TempDir() + u"no such file.txt", n));
+    EXPECT_FALSE(ReadParameterFile(TempDir(), n));  // a directory
     EXPECT_FALSE(ReadParameterFile(u"", n));
-    EXPECT_FALSE(ReadParameterFile(u"\"" + ThreadAcpToWide(path) + u"\"", n));
+    EXPECT_FALSE(ReadParameterFile(u"\"" + path + u"\"", n));
     EXPECT_TRUE(n.empty());
     ParameterMap e;
-    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(WriteTemp("tessel empty.txt", "")), e));
+    EXPECT_TRUE(ReadParameterFile(WriteTemp(u"tessel empty.txt", ""), e));
     EXPECT_TRUE(e.empty());
 }
 
 TEST(ParameterFileWin, ReadsWhileAnotherProcessWritesTheFile) {
-    const std::string path = WriteTemp("tessel shared.txt", "ServerIP=s\n");
-    FileHandle writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const WideString path = WriteTemp(u"tessel shared.txt", "ServerIP=s\n");
+    FileHandle writer(CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(writer);
     ParameterMap m;
-    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(path), m));
+    EXPECT_TRUE(ReadParameterFile(path, m));
     EXPECT_EQ(*m.Find("ServerIP"), "s");
 }
 
@@ -108,14 +112,14 @@ TEST(ParameterFileWin, TenMegabytesWithLongLines) {
     while (bytes.size() < 10u * 1024 * 1024) bytes += line;
     bytes += "URL=u";
     ParameterMap m;
-    EXPECT_TRUE(ReadParameterFile(ThreadAcpToWide(WriteTemp("tessel big.txt", bytes)), m));
+    EXPECT_TRUE(ReadParameterFile(WriteTemp(u"tessel big.txt", bytes), m));
     EXPECT_EQ(*m.Find("URL"), "u");
     EXPECT_EQ(m.Find("k")->size(), 8000u);
 }
 
 TEST(PostDataWin, TextModeBytesAndHeaderLine) {
     const std::string doc("<a>\r\n\0b\r\r\n</a>\r\n", 16);
-    PostData p(WriteTemp("tessel doc.xml", doc));
+    PostData p(WriteTemp(u"tessel doc " + kForeign + u".xml", doc));
     EXPECT_TRUE(p.ok);
     EXPECT_EQ(p.Bytes(), std::string("<a>\n\0b\r\n</a>\n", 13));
     ASSERT_EQ(V_VT(p.headers.get()), VT_BSTR);
@@ -124,22 +128,20 @@ TEST(PostDataWin, TextModeBytesAndHeaderLine) {
     // fixed-size on Windows, and shrinking it there fails).
     SAFEARRAY* sa = V_ARRAY(p.post.get());
     EXPECT_EQ(sa->fFeatures & (FADF_FIXEDSIZE | 0x2000 /* FADF_CREATEVECTOR */), 0);
-    PostData z(WriteTemp("tessel ctrlz.xml", "abc\x1a" "def"));
+    PostData z(WriteTemp(u"tessel ctrlz.xml", "abc\x1a" "def"));
     EXPECT_EQ(z.Bytes(), "abc");
-    PostData e(WriteTemp("tessel empty.xml", ""));
+    PostData e(WriteTemp(u"tessel empty.xml", ""));
     EXPECT_EQ(e.Bytes(), "");
     EXPECT_EQ(V_VT(e.headers.get()), VT_BSTR);
 }
 
 TEST(PostDataWin, UnreadableDocumentLeavesBothEmpty) {
-    for (const std::string& path : {TempDir() + "missing.xml", TempDir(), std::string()}) {
+    for (const WideString& path : {TempDir() + u"missing.xml", TempDir(), WideString()}) {
         PostData p(path);
         EXPECT_TRUE(p.ok);
-        EXPECT_EQ(V_VT(p.post.get()), VT_EMPTY) << path;
-        EXPECT_EQ(V_VT(p.headers.get()), VT_EMPTY) << path;
+        EXPECT_EQ(V_VT(p.post.get()), VT_EMPTY) << ToUtf8(path);
+        EXPECT_EQ(V_VT(p.headers.get()), VT_EMPTY) << ToUtf8(path);
     }
-    PostData absent("", false);
-    EXPECT_EQ(V_VT(absent.post.get()), VT_EMPTY);
 }
 
 TEST_F(RegistryTest, PlainStringsOnly) {
@@ -165,9 +167,7 @@ TEST_F(RegistryTest, PlainStringsOnly) {
     EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, u"Software\\NoSuchTesselKey", u"sz"), u"");
 }
 
-TEST(PlatformText, ThreadCodePageAndSpaces) {
-    EXPECT_EQ(ThreadAcpToWide(std::string("ab\0c", 4)), u"ab");
-    EXPECT_EQ(ThreadAcpToWide(""), u"");
+TEST(PlatformText, SpacesAbove00FF) {
     EXPECT_TRUE(PlatformIsSpaceAbove00FF(0x3000));
     EXPECT_FALSE(PlatformIsSpaceAbove00FF(0x65E5));
     EXPECT_TRUE(PlatformIsWideSpace(u' '));
@@ -175,19 +175,27 @@ TEST(PlatformText, ThreadCodePageAndSpaces) {
 }
 
 TEST(ToolRun, ExitCodeOrNothingAndAKillEndsItAtOnce) {
-    auto run = ToolRun::Start("cmd.exe /c exit 3");
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    const WideString cmd = FromW(system) + u"\\cmd.exe";
+    // Run in a folder no code page holds, which the program names only by a bare file name.
+    const WideString folder = TempDir() + u"tessel run " + kForeign + u"\\";
+    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    auto run = ToolRun::Start(cmd, u"cmd.exe /c echo x>here.txt& exit 3", folder);
     ASSERT_TRUE(run);
     ASSERT_EQ(WaitForSingleObject(run->Process(), 10000), WAIT_OBJECT_0);
     EXPECT_EQ(run->ExitCode(), 3u);
-    EXPECT_FALSE(ToolRun::Start("C:\\no\\such\\tool.exe -k"));
-    EXPECT_FALSE(ToolRun::Start(""));
+    EXPECT_TRUE(DeleteFileW(W(folder + u"here.txt"))) << "the run's current directory is the folder given";
+    RemoveDirectoryW(W(folder));
+    EXPECT_FALSE(ToolRun::Start(u"C:\\no\\such\\tool.exe", u"tool.exe -k", u""));
+    EXPECT_FALSE(ToolRun::Start(cmd, u"", u""));
     // A run that would go on for a minute is ended by a kill, and by the run's end.
-    auto slow = ToolRun::Start("cmd.exe /c ping -n 60 127.0.0.1");
+    auto slow = ToolRun::Start(cmd, u"cmd.exe /c ping -n 60 127.0.0.1", u"");
     ASSERT_TRUE(slow);
     EXPECT_EQ(WaitForSingleObject(slow->Process(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
     slow->Kill();
     EXPECT_EQ(WaitForSingleObject(slow->Process(), 0), WAIT_OBJECT_0);
-    auto dropped = ToolRun::Start("cmd.exe /c ping -n 60 127.0.0.1");
+    auto dropped = ToolRun::Start(cmd, u"cmd.exe /c ping -n 60 127.0.0.1", u"");
     ASSERT_TRUE(dropped);
     KernelHandle process;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), dropped->Process(), GetCurrentProcess(), process.put(), SYNCHRONIZE,
@@ -198,10 +206,9 @@ TEST(ToolRun, ExitCodeOrNothingAndAKillEndsItAtOnce) {
 
 namespace {
 // The platform's own reading of a command line, as the started program would see it.
-std::vector<std::wstring> PlatformArgv(const std::string& line) {
-    const std::wstring wide(line.begin(), line.end());  // the lines are ASCII here
+std::vector<std::wstring> PlatformArgv(const WideString& line) {
     int argc = 0;
-    std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(wide.c_str(), &argc), &LocalFree);
+    std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(W(line), &argc), &LocalFree);
     std::vector<std::wstring> out;
     for (int i = 0; argv && i < argc; ++i) out.emplace_back(argv.get()[i]);
     return out;
@@ -210,7 +217,7 @@ std::vector<std::wstring> PlatformArgv(const std::string& line) {
 
 TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
     const WideString tool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
-    const auto download = FormatDownloadCommand(tool, "C:\\My Out\\~tessel-1-0.head", "C:\\My Out\\~tessel-1-0.part",
+    const auto download = FormatDownloadCommand(tool, u"C:\\My Out\\~tessel-1-0.head", u"C:\\My Out\\~tessel-1-0.part",
                                                  u"http://h/a b\"/{x,y}[1-3].xml");
     ASSERT_TRUE(download);
     const auto args = PlatformArgv(*download);
@@ -239,28 +246,28 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     FakeBrowser result(u"http://127.0.0.1:9/jobs/r.xml");
     EXPECT_EQ(ResultLocation(result), std::optional<WideString>(u"http://127.0.0.1:9/jobs/r.xml"));
 
-    const auto deliver = [](std::optional<std::string> output) {
+    const auto deliver = [](std::optional<WideString> output) {
         ResultDelivery delivery({u"C:\\no\\such\\folder\\curl.exe", u"http://127.0.0.1:9/jobs/r.xml",
                                  std::move(output), "http://127.0.0.1:9/viewer"});
         EXPECT_EQ(delivery.Pending(), nullptr) << "nothing to wait for: the tool cannot start";
         return delivery.Outcome();
     };
     EXPECT_EQ(deliver(std::nullopt), Delivery::NoOutputPath) << "no OutputPath: a normal end";
-    EXPECT_EQ(deliver(std::string()), Delivery::Failed) << "given but empty: not delivered";
+    EXPECT_EQ(deliver(WideString()), Delivery::Failed) << "given but empty: not delivered";
     // With an output path but no transfer tool: not delivered, and neither the output nor
     // a working file appears in its folder.
-    const std::string folder = TempDir() + "tessel retrieval\\";
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    EXPECT_EQ(deliver(folder + "out.xml"), Delivery::Failed);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    const WideString folder = TempDir() + u"tessel retrieval " + kForeign + u"\\";
+    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(deliver(folder + u"out.xml"), Delivery::Failed);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(W(folder + u"*"), &found);
     int entries = 0;
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) ++entries;
-        } while (FindNextFileA(search, &found));
+            if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) ++entries;
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     EXPECT_EQ(entries, 0);
-    RemoveDirectoryA(folder.c_str());
+    EXPECT_TRUE(RemoveDirectoryW(W(folder)));
 }
