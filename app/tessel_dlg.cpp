@@ -2,6 +2,8 @@
 
 #include <exdispid.h>
 
+#include <cwchar>
+
 #include "app/shell_logic.h"
 #include "base/module_win.h"
 #include "base/trace_lines.h"
@@ -50,6 +52,11 @@ BOOL CTesselDlg::RefuseStart() {
     return FALSE;
 }
 
+void CTesselDlg::End(ExitStatus status) {
+    m_phase = Phase::Ending;
+    EndDialog(static_cast<INT_PTR>(status));
+}
+
 BOOL CTesselDlg::OnInitDialog() {
     ModalDialog::OnInitDialog();
     if (ReadParameterFile(m_strCommandLine, m_params)) {
@@ -69,9 +76,11 @@ BOOL CTesselDlg::OnInitDialog() {
     // The host's sizes are 96-dpi pixels: on a scaled display the window keeps its physical size.
     const WindowSize size = ScaleToDpi(ChooseWindowSize(m_params), SystemDpi());
     ::MoveWindow(hwnd, 0, 0, size.width, size.height, TRUE);
+    // The control's first navigation loads its engine inside the call: done before the
+    // window shows, the user never meets that pause.
+    ShowStartPage();
     ::ShowWindow(hwnd, SW_SHOW);
     ::SetPropW(hwnd, W(ModuleStem()), reinterpret_cast<HANDLE>(kWindowPropertyValue));
-    ShowStartPage();
     ::SetTimer(hwnd, kStartTimer, 10, nullptr);
     return TRUE;
 }
@@ -83,16 +92,29 @@ void CTesselDlg::ShowStartPage() {
     TESSEL_CHECK(Browser().Navigate(*url));
 }
 
-bool CTesselDlg::Hold(std::function<void()> action) {
-    if (!m_start) return false;
-    m_held.push_back(std::move(action));
-    return true;
+bool CTesselDlg::Admit(Arrival arrival, std::function<void()> replay) {
+    switch (Decide(m_phase, arrival)) {
+        case Effect::Act:
+            return true;
+        case Effect::Hold:
+            if (replay) m_held.push_back(std::move(replay));
+            return false;
+        case Effect::Drop:
+            return false;
+    }
+    return false;
 }
 
-MessageResult CTesselDlg::OnTimer(WPARAM, LPARAM) {
-    ::KillTimer(GetSafeHwnd(), kStartTimer);  // first, so the sequence runs once
+MessageResult CTesselDlg::OnTimer(WPARAM id, LPARAM) {
+    // Any process may post a timer message: only the dialog's own starts the run, once.
+    if (!Admit(id == kStartTimer ? Arrival::StartTimer : Arrival::OtherTimer)) {
+        Trace(lines::kTimerIgnored + Latin1ToWide(std::to_string(id)));
+        return 0;
+    }
+    ::KillTimer(GetSafeHwnd(), kStartTimer);
+    m_phase = Phase::LoggingIn;
     m_start = std::make_unique<StartSequence>(m_params);
-    WaitFor(m_start->LoginDone(), [this] { OnLoginDone(); });
+    WaitFor(m_start->Ready(), [this] { OnLoginDone(); });
     return std::nullopt;  // then the default handling, as for any timer message
 }
 
@@ -101,32 +123,85 @@ void CTesselDlg::OnLoginDone() {
     const LoginOutcome login = start->OpenViewer(Browser());
     if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
     if (login.kind == LoginOutcome::Kind::HttpLayerError) {
-        // The one message of the framework's own: an HTTP-layer error the login did not absorb.
-        WideString text = InternetErrorText(login.error);
-        if (text.empty()) text = u"Internal application error.";
-        ::MessageBoxW(GetSafeHwnd(), W(text), W(ModuleStem()), MB_OK | MB_ICONSTOP);
+        ShowLoginError(login.error);
+        if (m_phase == Phase::Ending) return;  // closed while it showed: nothing is replayed
     }
-    // Once a result is reached the run ends with its delivery; what came after it never
-    // took effect in a run that waited in its handlers either.
+    m_phase = Phase::Browsing;
+    // In their order; each is decided again by the phase it now meets (a result reached
+    // among them ends what the others may do).
     const std::vector<std::function<void()>> held = std::move(m_held);
     m_held.clear();
-    for (const auto& action : held) {
-        if (IsEnding() || !m_resultLocation.empty()) break;
-        action();
+    for (const auto& action : held) action();
+}
+
+// The one message of the framework's own: an HTTP-layer error the login did not absorb. Its
+// box runs a loop of its own; a close or the end of the session meanwhile ends it (Stop).
+void CTesselDlg::ShowLoginError(DWORD error) {
+    WideString text = InternetErrorText(error);
+    if (text.empty()) text = u"Internal application error.";
+    m_showingError = true;
+    ::MessageBoxW(GetSafeHwnd(), W(text), W(ModuleStem()), MB_OK | MB_ICONSTOP);
+    m_showingError = false;
+}
+
+namespace {
+BOOL CALLBACK CloseOwnedBox(HWND window, LPARAM owner) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (::GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && std::wcscmp(cls, L"#32770") == 0)
+        ::EndDialog(window, IDOK);
+    return TRUE;
+}
+}  // namespace
+
+void CTesselDlg::Stop() {
+    switch (m_phase) {
+        case Phase::LoggingIn:
+            CancelWait();
+            if (m_start) {
+                Trace(lines::kLoginAbandoned);
+                m_start->Abandon();  // the viewer is never asked for
+            }
+            if (m_showingError)
+                ::EnumThreadWindows(::GetCurrentThreadId(), &CloseOwnedBox, reinterpret_cast<LPARAM>(GetSafeHwnd()));
+            return End(ExitStatus::Normal);
+        case Phase::Delivering:
+            if (!m_delivery) {
+                Trace(lines::kResultNotStarted);
+                return End(ExitStatus::NotDelivered);
+            }
+            // A transfer's tool ends at once; the delivery's own status stands.
+            CancelWait();
+            m_delivery->Cancel();
+            return ContinueDelivery();
+        default:
+            return End(ExitStatus::Normal);
     }
 }
 
 MessageResult CTesselDlg::OnClose(WPARAM, LPARAM) {
-    if (Hold([this] { OnClose(0, 0); })) return 0;  // the login step ends first, as it always did
+    if (!Admit(Arrival::Close)) return 0;
     Trace(lines::kClose);
-    if (m_delivery) {
-        // A close during a transfer ends the tool at once; the delivery's own status stands.
+    Stop();
+    return 0;
+}
+
+// The result is safe on the server until the DELETE: nothing needs to hold the session up.
+MessageResult CTesselDlg::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
+
+// Once this returns the process may be ended at any moment: the tool and its working files
+// go before it does; nothing is deleted on the server.
+MessageResult CTesselDlg::OnEndSession(WPARAM ending, LPARAM) {
+    if (!ending || !Admit(Arrival::EndSession)) return 0;
+    Trace(lines::kEndSession);
+    Stop();
+    // File work cannot be cut short: it is waited for here, within a bound, and the result it
+    // moved into place stays on the server.
+    if (m_delivery && m_delivery->Pending()) {
         CancelWait();
-        m_delivery->Cancel();
-        ContinueDelivery();
-        return 0;
+        if (::WaitForSingleObject(m_delivery->Pending(), 5000) == WAIT_OBJECT_0) m_delivery->Resume();
+        End(ExitStatusOf(m_delivery->Outcome()));
     }
-    End(ExitStatus::Normal);
     return 0;
 }
 
@@ -139,17 +214,16 @@ MessageResult CTesselDlg::OnCopyData(WPARAM, LPARAM lParam) {
         Trace(lines::kCopyDataIgnored);
         return TRUE;
     }
-    // Answered at once; the navigation waits for the step that is running.
-    if (Hold([this, target = *url] { NavigateOnRequest(target); })) return TRUE;
-    if (m_delivery || !m_resultLocation.empty()) {
+    // Answered at once, whatever the phase does with it.
+    if (Admit(Arrival::NavigationRequest, [this, target = *url] { NavigateOnRequest(target); }))
+        NavigateOnRequest(*url);
+    else if (m_phase == Phase::Delivering)
         Trace(lines::kCopyDataHeld);
-        return TRUE;
-    }
-    NavigateOnRequest(*url);
     return TRUE;
 }
 
 void CTesselDlg::NavigateOnRequest(const WideString& url) {
+    if (!Admit(Arrival::NavigationRequest)) return;  // replayed into a phase that drops it
     Trace(lines::kNavigateCopyData + url);
     TESSEL_CHECK(Browser().Navigate(url));
 }
@@ -186,7 +260,7 @@ MessageResult CTesselDlg::OnSysCommand(WPARAM id, LPARAM) {
 }
 
 void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
-    if (Hold([this, event] { OnBeforeNavigate2(event); })) return;
+    if (!Admit(Arrival::BeforeNavigate, [this, event] { OnBeforeNavigate2(event); })) return;
     Trace(lines::kBeforeNavigate + event.url);
     if (ContainsExitWord(event.url)) {
         Trace(lines::kExitWord);
@@ -195,17 +269,17 @@ void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
 }
 
 void CTesselDlg::OnDownloadComplete(const BrowserEvent& event) {
-    if (Hold([this, event] { OnDownloadComplete(event); })) return;
-    // A result already taken in hand is not fetched twice.
-    if (IsEnding() || m_delivery || !m_resultLocation.empty()) return;
+    if (!Admit(Arrival::DownloadComplete, [this, event] { OnDownloadComplete(event); })) return;
     auto location = ResultLocation(Browser());
     if (!location) return;
+    // From here the run ends with this result's delivery, which the loop starts.
+    m_phase = Phase::Delivering;
     m_resultLocation = std::move(*location);
     ::PostMessageW(GetSafeHwnd(), kDeliverResultMessage, 0, 0);
 }
 
 MessageResult CTesselDlg::OnDeliverResult(WPARAM, LPARAM) {
-    if (IsEnding() || m_delivery || m_resultLocation.empty()) return 0;
+    if (m_phase != Phase::Delivering || m_delivery || m_resultLocation.empty()) return 0;
     const auto output = m_params.Value(keys::kOutputPath);
     DeliveryRequest request{InstalledToolPath(), std::move(m_resultLocation),
                             output ? std::optional<WideString>(Utf8ToWide(CutAtNul(*output))) : std::nullopt,
@@ -228,7 +302,7 @@ void CTesselDlg::ContinueDelivery() {
 }
 
 void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
-    if (Hold([this, event] { OnDocumentComplete(event); })) return;
+    if (!Admit(Arrival::DocumentComplete, [this, event] { OnDocumentComplete(event); })) return;
     // Where the control did not take the DPI flag, the page is zoomed to the display's scale.
     if (const auto zoom = ZoomToApply(SystemDpi(), Browser().GetOpticalZoom().value_or(0))) {
         Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
@@ -252,6 +326,8 @@ const ModalDialog::MessageEntry kMessageMap[] = {
     ModalDialog::On(WM_TIMER, &D::OnTimer),
     ModalDialog::On(WM_COPYDATA, &D::OnCopyData),
     ModalDialog::On(kDeliverResultMessage, &D::OnDeliverResult),
+    ModalDialog::On(WM_QUERYENDSESSION, &D::OnQueryEndSession),
+    ModalDialog::On(WM_ENDSESSION, &D::OnEndSession),
     {0, nullptr},
 };
 

@@ -10,6 +10,7 @@
 
 #include "app/exit_status.h"
 #include "app/resource.h"
+#include "app/run_phase.h"
 #include "app/web_browser2.h"
 #include "base/text.h"
 #include "params/parameter_map.h"
@@ -50,6 +51,8 @@ public:
     MessageResult OnTimer(WPARAM id, LPARAM);
     MessageResult OnCopyData(WPARAM sender, LPARAM data);
     MessageResult OnDeliverResult(WPARAM, LPARAM);
+    MessageResult OnQueryEndSession(WPARAM, LPARAM);
+    MessageResult OnEndSession(WPARAM ending, LPARAM);
 
     // Browser events of the control, bound in the event-sink map.
     void OnBeforeNavigate2(const BrowserEvent& event) override;
@@ -57,6 +60,7 @@ public:
     void OnDocumentComplete(const BrowserEvent& event) override;
 
     void ShowStartPage();
+    Phase RunPhase() const { return m_phase; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -68,16 +72,22 @@ protected:
 
 private:
     BOOL RefuseStart();
-    void End(ExitStatus status) { EndDialog(static_cast<INT_PTR>(status)); }
+    void End(ExitStatus status);
     void OnLoginDone();
+    void ShowLoginError(DWORD error);
     void NavigateOnRequest(const WideString& url);
     void ContinueDelivery();
-    // While the login runs, what arrives takes effect after it, in its order.
-    bool Hold(std::function<void()> action);
+    // What the phase decides for an arrival: true to act now. One to hold is kept, with
+    // `replay`, for after the viewer request.
+    bool Admit(Arrival arrival, std::function<void()> replay = nullptr);
+    // A close or the end of the session, in whatever phase the run is.
+    void Stop();
 
     WebBrowser* m_page = &m_browser;
+    Phase m_phase = Phase::Opening;
     std::unique_ptr<StartSequence> m_start;       // while the login runs
-    std::vector<std::function<void()>> m_held;    // events, requests and a close meanwhile
+    std::vector<std::function<void()>> m_held;    // events and requests meanwhile
+    bool m_showingError = false;                  // the login error's message box is up
     WideString m_resultLocation;                  // reached; its delivery is about to start
     std::unique_ptr<ResultDelivery> m_delivery;   // while the tool runs
 };

@@ -39,6 +39,12 @@ inline constexpr char16_t kResultDelivered[] = u"result: delivered";
 inline constexpr char16_t kResultDeleteCutShort[] = u"result: delete cut short by a close";
 inline constexpr char16_t kResultDownloadCancelled[] = u"result: download cancelled by a close, nothing deleted";
 inline constexpr char16_t kResultSwept[] = u"result: swept stale working files: ";
+inline constexpr char16_t kResultNoTool[] = u"result: no tool folder registered, nothing run";
+inline constexpr char16_t kResultMoveCancelled[] = u"result: not moved, closed meanwhile; nothing deleted";
+inline constexpr char16_t kResultNotStarted[] = u"result: closed before its delivery, nothing deleted";
+inline constexpr char16_t kLoginAbandoned[] = u"login: abandoned by a close";
+inline constexpr char16_t kEndSession[] = u"end of session";
+inline constexpr char16_t kTimerIgnored[] = u"timer ignored: ";
 inline constexpr char16_t kExit[] = u"exit";
 // "login: 200" or "login: not 200".
 inline constexpr char16_t kLogin[] = u"login: ";

@@ -2,25 +2,32 @@
 
 #include <process.h>
 
+#include <memory>
+
 namespace tessel {
 
 namespace {
 unsigned __stdcall RunWork(void* work) {
-    (*static_cast<std::function<void()>*>(work))();
+    const std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(work));
+    (*owned)();
     return 0;
 }
 }  // namespace
 
-BackgroundCall::BackgroundCall(std::function<void()> work) : work_(std::move(work)) {
+BackgroundCall::BackgroundCall(std::function<void()> work) {
+    auto owned = std::make_unique<std::function<void()>>(std::move(work));
     // _beginthreadex rather than CreateThread: the C runtime sets up the thread's own state.
-    done_.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &RunWork, &work_, 0, nullptr)));
-    if (done_) return;
-    work_();
+    done_.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &RunWork, owned.get(), 0, nullptr)));
+    if (done_) {
+        owned.release();  // the thread's now
+        return;
+    }
+    (*owned)();
     done_.reset(::CreateEventW(nullptr, TRUE, TRUE, nullptr));
 }
 
 BackgroundCall::~BackgroundCall() {
-    if (done_) ::WaitForSingleObject(done_.get(), INFINITE);
+    if (done_ && waits_) ::WaitForSingleObject(done_.get(), INFINITE);
 }
 
 }  // namespace tessel

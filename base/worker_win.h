@@ -1,5 +1,5 @@
 // One function run on a thread of its own, so that the window's thread keeps answering
-// while it waits (a network request, for one).
+// while it waits (a network request, a file on a slow share).
 #pragma once
 
 #include <windows.h>
@@ -12,19 +12,22 @@ namespace tessel {
 
 class BackgroundCall {
 public:
-    // Starts `work` at once. Where no thread can be had, it runs here and now.
+    // Starts `work` at once. Where no thread can be had, it runs here and now. The thread
+    // owns the work: what it touches must be the work's own (captured by value or shared).
     explicit BackgroundCall(std::function<void()> work);
-    // Waits for the work to end: nothing it touches may go before it.
+    // Waits for the work to end, unless it was let go.
     ~BackgroundCall();
     BackgroundCall(const BackgroundCall&) = delete;
     BackgroundCall& operator=(const BackgroundCall&) = delete;
 
     // Signalled once the work has returned; what it wrote is then visible to the waiter.
     HANDLE Done() const { return done_.get(); }
+    // Nobody will wait for the work any more: it ends on its own, or with the process.
+    void LetGo() { waits_ = false; }
 
 private:
-    std::function<void()> work_;
     KernelHandle done_;
+    bool waits_ = true;
 };
 
 }  // namespace tessel

@@ -28,9 +28,10 @@ std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString co
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     // Suspended until it is in the job, so no part of the run escapes it. The program is
-    // named apart from its command line, so no search can pick another one.
+    // named apart from its command line, so no search can pick another one; it inherits no
+    // handle of ours (nor of the host's that we inherited).
     if (commandLine.empty() ||
-        !::CreateProcessW(W(program), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, TRUE,
+        !::CreateProcessW(W(program), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE,
                           CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, folder.empty() ? nullptr : W(folder), &si,
                           &pi))
         return nullptr;

@@ -15,8 +15,8 @@ namespace tessel {
 // job's last handle closes, which happens however the viewer ends (a kill included).
 class ToolRun {
 public:
-    // Starts the program at `program` with a command line, without a window, inheriting
-    // handles, in `folder` (empty: ours); null when it could not be started. Where the job
+    // Starts the program at `program` with a command line, without a window and without
+    // our handles, in `folder` (empty: ours); null when it could not be started. Where the job
     // cannot take it (an older Windows whose host already put the viewer in a job) it runs
     // without one.
     static std::unique_ptr<ToolRun> Start(const WideString& program, WideString commandLine,

@@ -1,5 +1,6 @@
 #include "events/result_delivery_win.h"
 
+#include <atomic>
 #include <string>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
+#include "base/worker_win.h"
 #include "events/page_events.h"
 #include "events/process_win.h"
 #include "events/registry_win.h"
@@ -57,15 +59,34 @@ namespace {
 constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Quorvex\\Vanta Deskhub";
 constexpr wchar_t kInstallValue[] = L"CommonFiles";
 
+bool NameTaken() {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// Another name is tried only when this one is taken; any other failure is the folder's.
 bool CreatePair(const WideString& folder, WorkFile& part, WorkFile& head) {
     const std::string pid = std::to_string(::GetCurrentProcessId());
     for (unsigned n = 0; n < 100; ++n) {
         const std::string unique = pid + "-" + std::to_string(n);
-        if (!part.Create(folder + WorkingFileName(unique, ".part"))) continue;
+        if (!part.Create(folder + WorkingFileName(unique, ".part"))) {
+            if (NameTaken()) continue;
+            return false;
+        }
         if (head.Create(folder + WorkingFileName(unique, ".head"))) return true;
+        const bool taken = NameTaken();
         part.Remove();
+        if (!taken) return false;
     }
     return false;
+}
+
+// A viewer that still runs may be between closing its working file and moving it: its
+// files are not stale, whatever their sharing says.
+bool IsLiveProcess(unsigned long pid) {
+    KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;
+    return ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 std::string ReadSmallFile(const WideString& path) {
@@ -135,6 +156,10 @@ void ResultDelivery::StartDownload() {
         return Finish(Delivery::Failed);
     }
     folder_ = WideString(FolderOf(output_));
+    if (request_.toolPath.empty()) {
+        Trace(lines::kResultNoTool);
+        return Finish(Delivery::Failed);
+    }
     if (!CreatePair(folder_, *part_, *head_)) {
         Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
@@ -155,10 +180,13 @@ void ResultDelivery::StartDownload() {
 }
 
 ResultDelivery::~ResultDelivery() {
-    if (run_) run_->Kill();  // before its files go
+    if (run_) run_->Kill();  // before its files go; file work still going is waited for
 }
 
-HANDLE ResultDelivery::Pending() const { return run_ ? run_->Process() : nullptr; }
+HANDLE ResultDelivery::Pending() const {
+    if (run_) return run_->Process();
+    return fileWork_ ? fileWork_->Done() : nullptr;
+}
 
 void ResultDelivery::Finish(Delivery outcome) {
     run_.reset();
@@ -168,6 +196,7 @@ void ResultDelivery::Finish(Delivery outcome) {
 }
 
 void ResultDelivery::Resume() {
+    if (fileWork_) return AfterSettling();
     if (!run_) return;
     const DWORD code = run_->ExitCode();
     if (deleting_) {
@@ -184,21 +213,56 @@ void ResultDelivery::Resume() {
     AfterDownload();
 }
 
+struct ResultDelivery::Settling {
+    std::atomic<bool> cancelled{false};
+    bool moved = false;  // read once the file work is done
+};
+
+namespace {
+
+// Working files of runs that ended without cleaning up (a viewer that was killed): a live
+// run holds its own open without sharing delete, and names them after its process.
+void SweepStaleWorkFiles(const WideString& folder) {
+    WIN32_FIND_DATAW found;
+    UniqueHandle<FindHandleTraits> search(::FindFirstFileW(W(folder + u"~tessel-*"), &found));
+    if (!search) return;
+    int swept = 0;
+    do {
+        const WideString name = FromW(found.cFileName);
+        const auto owner = WorkingFileOwner(name);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && owner && !IsLiveProcess(*owner) &&
+            ::DeleteFileW(W(folder + name)))
+            ++swept;
+    } while (::FindNextFileW(search.get(), &found));
+    if (swept) Trace(lines::kResultSwept + Latin1ToWide(std::to_string(swept)));
+}
+
+}  // namespace
+
+// On a slow or unreachable share these calls take their time: they run off the window's
+// thread. The rename can reach the disk before the data: the data goes first, and the
+// server's copy is deleted only once ours is durable.
 void ResultDelivery::AfterDownload() {
-    // The rename can reach the disk before the data: the data goes first, and the server's
-    // copy is deleted only once ours is durable.
-    if (!part_->Flush()) {
-        Trace(lines::kResultNotFlushed);
-        return Finish(Delivery::Failed);
-    }
-    part_->Close();
-    if (!::MoveFileExW(W(part_->path()), W(output_), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        Trace(lines::kResultNotMoved);
-        return Finish(Delivery::Failed);
-    }
-    part_->Release();
-    Trace(lines::kResultDelivered);
-    SweepStaleWorkFiles();
+    settling_ = std::make_shared<Settling>();
+    fileWork_ = std::make_unique<BackgroundCall>(
+        [settling = settling_, part = part_.get(), output = output_, folder = folder_] {
+            if (!part->Flush()) return Trace(lines::kResultNotFlushed);
+            part->Close();
+            if (settling->cancelled) return Trace(lines::kResultMoveCancelled);
+            if (!::MoveFileExW(W(part->path()), W(output), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return Trace(lines::kResultNotMoved);
+            part->Release();
+            settling->moved = true;
+            Trace(lines::kResultDelivered);
+            SweepStaleWorkFiles(folder);
+        });
+}
+
+void ResultDelivery::AfterSettling() {
+    fileWork_.reset();
+    if (!settling_->moved) return Finish(Delivery::Failed);
+    // Closed while the file was moved: it is in place, and the server keeps its copy.
+    if (cancelled_) return Finish(Delivery::Delivered);
     const auto remove = FormatDeleteCommand(request_.toolPath, request_.viewerBase, ResultFileName(request_.location));
     if (remove) {
         deleting_ = true;
@@ -208,6 +272,11 @@ void ResultDelivery::AfterDownload() {
 }
 
 void ResultDelivery::Cancel() {
+    if (fileWork_) {
+        cancelled_ = true;
+        settling_->cancelled = true;
+        return;
+    }
     if (!run_) return;
     run_->Kill();
     if (deleting_) {
@@ -218,24 +287,9 @@ void ResultDelivery::Cancel() {
     Finish(Delivery::Failed);
 }
 
-// Working files of runs that ended without cleaning up (a viewer that was killed): a live
-// run holds its own open without sharing delete, so what can be deleted is stale.
-void ResultDelivery::SweepStaleWorkFiles() const {
-    WIN32_FIND_DATAW found;
-    UniqueHandle<FindHandleTraits> search(::FindFirstFileW(W(folder_ + u"~tessel-*"), &found));
-    if (!search) return;
-    int swept = 0;
-    do {
-        const WideString name = FromW(found.cFileName);
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsWorkingFileName(name) &&
-            ::DeleteFileW(W(folder_ + name)))
-            ++swept;
-    } while (::FindNextFileW(search.get(), &found));
-    if (swept) Trace(lines::kResultSwept + Latin1ToWide(std::to_string(swept)));
-}
-
 WideString InstalledToolPath() {
-    return ReadRegistryString(HKEY_LOCAL_MACHINE, FromW(kInstallKey), FromW(kInstallValue)) + u"\\curl.exe";
+    const WideString folder = ReadRegistryString(HKEY_LOCAL_MACHINE, FromW(kInstallKey), FromW(kInstallValue));
+    return IsAbsoluteFolder(folder) ? folder + u"\\curl.exe" : WideString();
 }
 
 std::optional<WideString> ResultLocation(WebBrowser& browser) {

@@ -20,12 +20,13 @@ enum class Delivery {
 };
 
 struct DeliveryRequest {
-    WideString toolPath;
+    WideString toolPath;  // empty: no tool registered, nothing is run
     WideString location;
     std::optional<WideString> outputPath;  // empty when "OutputPath" was not given
     std::string viewerBase;                // "URL" (UTF-8): where the delete goes
 };
 
+class BackgroundCall;
 class ToolRun;
 class WorkFile;
 
@@ -41,32 +42,39 @@ public:
     ResultDelivery(const ResultDelivery&) = delete;
     ResultDelivery& operator=(const ResultDelivery&) = delete;
 
-    // The run to wait for; null once the delivery is over.
+    // What to wait for (a tool run, or the file work after the download); null once the
+    // delivery is over.
     HANDLE Pending() const;
-    // The pending run has ended: takes its result and starts the next one, if any.
+    // The pending step has ended: takes its result and starts the next one, if any.
     void Resume();
-    // A close: the pending run ends at once. A download cut short delivers nothing; a delete
-    // cut short leaves the delivered result in place.
+    // A close: a run ends at once. A download cut short delivers nothing; a delete cut short
+    // leaves the delivered result in place. The file work cannot be cut short: it is still
+    // pending, and it moves nothing into place that it has not moved yet.
     void Cancel();
     // Once Pending() is null.
     Delivery Outcome() const { return outcome_; }
 
 private:
+    struct Settling;
     void StartDownload();
     void Finish(Delivery outcome);
     void AfterDownload();
-    void SweepStaleWorkFiles() const;
+    void AfterSettling();
 
     DeliveryRequest request_;
     WideString output_;  // "OutputPath" as a full path
     WideString folder_;  // its folder: where the working files are and the tool runs
     std::unique_ptr<WorkFile> part_, head_;
     std::unique_ptr<ToolRun> run_;
+    std::shared_ptr<Settling> settling_;
+    std::unique_ptr<BackgroundCall> fileWork_;  // flush, move and sweep, off the window's thread
     bool deleting_ = false;
+    bool cancelled_ = false;
     Delivery outcome_ = Delivery::Failed;
 };
 
-// The tool's path: the install folder from the registry and "\curl.exe".
+// The tool's path: the install folder from the registry and "\curl.exe"; empty when no
+// absolute folder is registered.
 WideString InstalledToolPath();
 
 // The browser's location after a download, when it is a result document (ends in ".xml").

@@ -76,14 +76,31 @@ WideView FolderOf(WideView path) {
     return end == WideView::npos ? WideView() : path.substr(0, end + 1);
 }
 
-bool IsWorkingFileName(WideView name) {
+std::optional<unsigned long> WorkingFileOwner(WideView name) {
     constexpr WideView kPrefix = u"~tessel-";
-    if (name.size() < kPrefix.size() + 5 || name.substr(0, kPrefix.size()) != kPrefix) return false;
+    if (name.size() < kPrefix.size() + 5 || name.substr(0, kPrefix.size()) != kPrefix) return std::nullopt;
     const WideView ext = name.substr(name.size() - 5);
-    if (ext != u".part" && ext != u".head") return false;
+    if (ext != u".part" && ext != u".head") return std::nullopt;
     const WideView unique = name.substr(kPrefix.size(), name.size() - kPrefix.size() - 5);
     const std::size_t dash = unique.find(u'-');
-    return dash != WideView::npos && AllDigits(unique.substr(0, dash)) && AllDigits(unique.substr(dash + 1));
+    if (dash == WideView::npos || !AllDigits(unique.substr(0, dash)) || !AllDigits(unique.substr(dash + 1)))
+        return std::nullopt;
+    unsigned long long pid = 0;
+    for (char16_t c : unique.substr(0, dash)) {
+        pid = pid * 10 + (c - u'0');
+        if (pid > 0xFFFFFFFFull) return std::nullopt;
+    }
+    return static_cast<unsigned long>(pid);
+}
+
+bool IsWorkingFileName(WideView name) { return WorkingFileOwner(name).has_value(); }
+
+bool IsAbsoluteFolder(WideView f) {
+    const auto separator = [](char16_t c) { return c == u'\\' || c == u'/'; };
+    const bool drive = f.size() >= 3 && ((f[0] >= u'A' && f[0] <= u'Z') || (f[0] >= u'a' && f[0] <= u'z')) &&
+                       f[1] == u':' && separator(f[2]);
+    const bool share = f.size() >= 3 && separator(f[0]) && separator(f[1]) && !separator(f[2]);
+    return drive || share;
 }
 
 WideString WorkingFileName(std::string_view unique, std::string_view extension) {

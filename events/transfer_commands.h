@@ -50,6 +50,12 @@ WideString WorkingFileName(std::string_view unique, std::string_view extension);
 
 // A name WorkingFileName gives ("~tessel-<digits>-<digits>.part" or ".head"), and nothing else.
 bool IsWorkingFileName(WideView name);
+// The process id such a name begins with: the viewer whose run made it.
+std::optional<unsigned long> WorkingFileOwner(WideView name);
+
+// A folder from a drive's root or a share ("C:\x", "\\server\share"): the only kind a tool
+// is run from. A relative one would be the host's current directory's.
+bool IsAbsoluteFolder(WideView folder);
 
 // The status of the last response in a header dump (interim 1xx answers come first), or
 // empty when there is none.

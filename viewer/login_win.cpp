@@ -92,12 +92,31 @@ bool NextTarget(HINTERNET request, Target& target) {
 
 }  // namespace
 
-LoginOutcome LoginToServer(const WideString& host) {
+void LoginAbort::Abort() {
+    aborted = true;
+    if (void* open = session.exchange(nullptr)) ::InternetCloseHandle(open);
+}
+
+namespace {
+// The session is closed once: by the login at its end, or by whoever aborts it first.
+struct SharedSession {
+    LoginAbort& abort;
+    ~SharedSession() {
+        if (void* open = abort.session.exchange(nullptr)) ::InternetCloseHandle(open);
+    }
+    HINTERNET get() const { return abort.session.load(); }
+};
+}  // namespace
+
+LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
     using Kind = LoginOutcome::Kind;
     // The agent name is the application's, as the framework's session would pass it.
     const WideString agent = ModuleStem();
-    InternetHandle session(::InternetOpenW(W(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return {Kind::HttpLayerError, ::GetLastError()};
+    HINTERNET opened = ::InternetOpenW(W(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!opened) return {Kind::HttpLayerError, ::GetLastError()};
+    abort.session = opened;
+    const SharedSession session{abort};
+    if (abort.aborted) return {Kind::NotAccepted};
     SetDword(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, 30000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_BACKOFF, 1000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_RETRIES, 1);
@@ -128,6 +147,7 @@ LoginOutcome LoginToServer(const WideString& host) {
         ::HttpAddRequestHeadersW(request.get(), kUserAgentLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
         if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
             const DWORD code = ::GetLastError();
+            if (abort.aborted) return {Kind::NotAccepted};
             if (!IsCertificateError(code)) {
                 Trace(lines::kLoginSendFailed);
                 return {Kind::NotAccepted};

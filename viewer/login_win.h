@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "base/text.h"
 
 namespace tessel {
@@ -17,8 +19,16 @@ struct LoginOutcome {
     DWORD error = 0;  // with HttpLayerError: the layer's error code
 };
 
+// Lets another thread end a login that runs: its session is closed under it, which ends a
+// blocking request at once.
+struct LoginAbort {
+    void Abort();
+    std::atomic<bool> aborted{false};
+    std::atomic<void*> session{nullptr};  // the login's WinINet session, while it has one
+};
+
 // GET /wt4/login on port 80 of host, as HTTP/1.0.
-LoginOutcome LoginToServer(const WideString& host);
+LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort);
 
 // The text the HTTP layer has for an error code, or empty.
 WideString InternetErrorText(DWORD code);

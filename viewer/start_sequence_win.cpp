@@ -14,20 +14,32 @@ WideString WideValue(const ParameterMap& params, std::string_view key) {
 }
 }  // namespace
 
-StartSequence::StartSequence(const ParameterMap& params) : url_(ComposeViewerUrl(params, Utf8ToWide)) {
-    LoadPostData(WideValue(params, keys::kInputPath), *postData_.get(), *headers_.get());
-    login_ = std::make_unique<BackgroundCall>(
-        [this, host = WideValue(params, keys::kServerIP)] { outcome_ = LoginToServer(host); });
+StartSequence::StartSequence(const ParameterMap& params)
+    : url_(ComposeViewerUrl(params, Utf8ToWide)), shared_(std::make_shared<Work>()) {
+    // A document on a slow share, and the server's answer, are waited for off the window's thread.
+    work_ = std::make_unique<BackgroundCall>(
+        [work = shared_, document = WideValue(params, keys::kInputPath), host = WideValue(params, keys::kServerIP)] {
+            LoadPostData(document, *work->postData.get(), *work->headers.get());
+            work->outcome = LoginToServer(host, work->abort);
+        });
+}
+
+StartSequence::~StartSequence() = default;
+
+void StartSequence::Abandon() {
+    shared_->abort.Abort();
+    work_->LetGo();
 }
 
 LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {
-    if (outcome_.kind == LoginOutcome::Kind::HttpLayerError) {
+    const LoginOutcome outcome = shared_->outcome;
+    if (outcome.kind == LoginOutcome::Kind::HttpLayerError) {
         Trace(lines::kLoginUnhandledError);
-        return outcome_;
+        return outcome;
     }
     Trace(lines::kNavigateViewer + url_);
-    TESSEL_CHECK(browser.Navigate(url_, postData_.get(), headers_.get()));
-    return outcome_;
+    TESSEL_CHECK(browser.Navigate(url_, shared_->postData.get(), shared_->headers.get()));
+    return outcome;
 }
 
 }  // namespace tessel

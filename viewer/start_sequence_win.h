@@ -1,5 +1,6 @@
-// The one-shot start: log in, then open the viewer page with the input document. The login
-// runs on a thread of its own; the window's thread waits for it in its message loop.
+// The one-shot start: read the input document and log in, then open the viewer page with the
+// document. Both run on a thread of their own; the window's thread waits for it in its
+// message loop.
 #pragma once
 
 #include <windows.h>
@@ -16,22 +17,29 @@ namespace tessel {
 
 class StartSequence {
 public:
-    // Composes the viewer address and reads the input document here, then starts the login.
+    // Composes the viewer address here, then starts reading the document and the login.
     explicit StartSequence(const ParameterMap& params);
     StartSequence(const StartSequence&) = delete;
     StartSequence& operator=(const StartSequence&) = delete;
+    ~StartSequence();
 
-    // Signalled once the login is over.
-    HANDLE LoginDone() const { return login_->Done(); }
-    // After LoginDone: navigates the browser to the viewer page, with the document, unless
-    // an HTTP-layer error escaped the login. The login's outcome, for the caller to report.
+    // Signalled once the document is read and the login is over.
+    HANDLE Ready() const { return work_->Done(); }
+    // After Ready: navigates the browser to the viewer page, with the document, unless an
+    // HTTP-layer error escaped the login. The login's outcome, for the caller to report.
     LoginOutcome OpenViewer(WebBrowser& browser);
+    // The run ends first: the login is cut off where it stands and nothing waits for it.
+    void Abandon();
 
 private:
+    struct Work {
+        ScopedVariant postData, headers;
+        LoginOutcome outcome{LoginOutcome::Kind::NotAccepted};
+        LoginAbort abort;
+    };
     WideString url_;
-    ScopedVariant postData_, headers_;
-    LoginOutcome outcome_{LoginOutcome::Kind::NotAccepted};
-    std::unique_ptr<BackgroundCall> login_;  // last: its thread ends before the rest goes
+    std::shared_ptr<Work> shared_;  // the thread's too, so it may outlive this sequence
+    std::unique_ptr<BackgroundCall> work_;
 };
 
 }  // namespace tessel

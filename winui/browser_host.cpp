@@ -157,6 +157,14 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case kDownloadsStoppedMessage:
+        // The same check as DownloadComplete's: a result is taken once, whichever comes first.
+        if (HostState* st = StateOf(hwnd); st && st->site) st->site->CheckTaken();
+        if (HostState* st = StateOf(hwnd); st && st->sink && st->sink->target_) {
+            DISPPARAMS none{nullptr, nullptr, 0, 0};
+            st->sink->target_->FireControlEvent(st->sink->controlId_, DISPID_DOWNLOADCOMPLETE, none);
+        }
+        return 0;
     default:
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }

@@ -10,16 +10,7 @@ namespace tessel {
 
 namespace {
 
-std::optional<bool> g_commandTargetOffered;
 const IID kNoInterface{};  // IID_NULL, which the GUID definitions above leave undeclared
-
-// Wine's control withholds DownloadComplete from a host that offers a command target (its
-// own tests mark that a difference from Windows), and it reports no script errors at all.
-bool PlatformWantsCommandTarget() {
-    if (g_commandTargetOffered) return *g_commandTargetOffered;
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return !(ntdll && ::GetProcAddress(ntdll, "wine_get_version"));
-}
 
 ComPtr<IDispatch> DispatchOf(const VARIANT* v) {
     ComPtr<IDispatch> out;
@@ -60,9 +51,7 @@ WideString TextProperty(IDispatch* object, const wchar_t* name) {
 
 }  // namespace
 
-void SetCommandTargetOffered(std::optional<bool> offered) { g_commandTargetOffered = offered; }
-
-BrowserSite::BrowserSite(HWND host) : host_(host), offersCommandTarget_(PlatformWantsCommandTarget()) {}
+BrowserSite::BrowserSite(HWND host) : host_(host) {}
 
 STDMETHODIMP BrowserSite::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
@@ -75,7 +64,7 @@ STDMETHODIMP BrowserSite::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IOleInPlaceFrame*>(this);
     else if (riid == IID_IDocHostUIHandler)
         *ppv = static_cast<IDocHostUIHandler*>(this);
-    else if (riid == IID_IOleCommandTarget && offersCommandTarget_)
+    else if (riid == IID_IOleCommandTarget)
         *ppv = static_cast<IOleCommandTarget*>(this);
     else
         return E_NOINTERFACE;
@@ -165,9 +154,26 @@ STDMETHODIMP BrowserSite::QueryStatus(const GUID* group, ULONG count, OLECMD com
     return S_OK;
 }
 
-// Only traces: it may arrive while the program waits, and must not pump messages.
+void BrowserSite::PostCheck() {
+    if (!checkPosted_.exchange(true)) ::PostMessageW(host_, kDownloadsStoppedMessage, 0, 0);
+}
+
+STDMETHODIMP BrowserSite::SetStatusText(LPCOLESTR) {
+    PostCheck();
+    return S_OK;
+}
+
+// Only traces and posts: it may arrive while the program waits, and must not pump messages.
 STDMETHODIMP BrowserSite::Exec(const GUID* group, DWORD id, DWORD, VARIANT* in, VARIANT* out) {
-    if (!group) return OLECMDERR_E_NOTSUPPORTED;
+    if (!group) {
+        // The control's downloads have stopped: the signal it may send a host with a command
+        // target in place of DownloadComplete. Handled from the loop, as the event is.
+        if (id != OLECMDID_SETDOWNLOADSTATE || !in) return OLECMDERR_E_NOTSUPPORTED;
+        ScopedVariant state;
+        if (FAILED(::VariantChangeType(state.get(), in, 0, VT_I4))) return E_INVALIDARG;
+        if (V_I4(state.get()) == 0) PostCheck();
+        return S_OK;
+    }
     if (*group != CGID_DocHostCommandHandler) return OLECMDERR_E_UNKNOWNGROUP;
     if (id != OLECMDID_SHOWSCRIPTERROR) return OLECMDERR_E_NOTSUPPORTED;
     Trace(DescribeScriptError(in));

@@ -1,6 +1,6 @@
 // The site the web-browser control lives in: client site, in-place site and frame, plus the
 // two host interfaces the control asks its site for: the UI handler (how the page is drawn)
-// and the command target (its script-error report).
+// and the command target (its script-error report and download state).
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,6 @@
 #include <ole2.h>
 
 #include <atomic>
-#include <optional>
 
 #include "base/com_win.h"
 
@@ -22,6 +21,10 @@ inline constexpr DWORD kHostUiFlags = DOCHOSTUIFLAG_DISABLE_HELP_MENU | DOCHOSTU
                                       DOCHOSTUIFLAG_ENABLE_INPLACE_NAVIGATION |
                                       DOCHOSTUIFLAG_IME_ENABLE_RECONVERSION | DOCHOSTUIFLAG_DPI_AWARE |
                                       DOCHOSTUIFLAG_NO3DBORDER;
+
+// Posted to the host window when the control says its downloads have stopped or reports
+// progress: the host then runs the same check as for DownloadComplete.
+inline constexpr UINT kDownloadsStoppedMessage = WM_USER + 0x100;
 
 // Reference-counted; the host window holds one reference for its lifetime.
 class BrowserSite final : public IOleClientSite,
@@ -72,7 +75,9 @@ public:
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
     STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    // The control reports its progress here as it goes (Wine, whose control tells a host with
+    // a command target nothing else, included): each report asks for the result check.
+    STDMETHODIMP SetStatusText(LPCOLESTR) override;
     // Also IDocHostUIHandler's: nothing of ours goes modeless either way.
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
@@ -97,25 +102,24 @@ public:
     STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR* out) override;
     STDMETHODIMP FilterDataObject(IDataObject*, IDataObject** out) override;
 
-    // IOleCommandTarget: the control's script-error report, answered without a dialog;
-    // every other command is the control's.
+    // IOleCommandTarget: the control's script-error report, answered without a dialog, and
+    // its download state; every other command is the control's.
     STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT*) override;
     STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD, VARIANT* in, VARIANT* out) override;
 
     IOleInPlaceActiveObject* active() const { return active_.Get(); }
+    // The host took the posted check: the next report posts another.
+    void CheckTaken() { checkPosted_ = false; }
     void Detach() { active_.Reset(); }
 
 private:
     ~BrowserSite() = default;
     std::atomic<ULONG> refs_{1};
     HWND host_;
-    bool offersCommandTarget_;
     ComPtr<IOleInPlaceActiveObject> active_;
+    std::atomic<bool> checkPosted_{false};  // one check waits in the queue at a time
+    void PostCheck();
 };
-
-// Whether new sites offer their command target; empty: as the platform wants it (not under
-// Wine, whose control withholds DownloadComplete from a host that has one). For tests.
-void SetCommandTargetOffered(std::optional<bool> offered);
 
 // The five fields of a script error, read by name from the window's event object of the
 // document the report carries, as one trace line.

@@ -39,8 +39,9 @@ public:
     std::optional<INT_PTR> DoModal();
     void EndDialog(INT_PTR result);
     HWND GetSafeHwnd() const { return m_hWnd; }
-    // EndDialog was called: the modal loop ends at its next turn.
+    // EndDialog was called: the modal loop ends at its next turn, with this value.
     bool IsEnding() const { return m_ending; }
+    INT_PTR EndValue() const { return m_result; }
     // Binds the object to a window made elsewhere, so handlers can be driven without a
     // modal loop (Windows unit tests).
     void AttachWindow(HWND hwnd) { m_hWnd = hwnd; }

@@ -52,7 +52,10 @@ BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM lp) {
     if (wcscmp(cls, L"#32770") != 0) return TRUE;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    const bool match = s->pid ? pid == s->pid : GetPropW(hwnd, s->prop) == reinterpret_cast<HANDLE>(1234);
+    // By process id: that process's window once its property is set, the last step of its
+    // initialisation before the start timer.
+    const wchar_t* prop = s->pid ? L"tessel" : s->prop;
+    const bool match = (!s->pid || pid == s->pid) && GetPropW(hwnd, prop) == reinterpret_cast<HANDLE>(1234);
     if (!match) return TRUE;
     s->found = hwnd;
     return FALSE;
@@ -167,7 +170,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: winprobe run EXE TAILFILE | wait PROP MS | info PROP | gone PROP MS |\n"
                         "  copydata PROP SIZE ok|null|noterm URL [COUNT] | syscommand PROP ID |\n"
-                        "  close PROP | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE | argv FILE\n");
+                        "  close PROP | send|post PROP MSG WPARAM | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE | argv FILE\n");
         return 2;
     }
     const std::wstring verb = argv[1];
@@ -258,6 +261,18 @@ int wmain(int argc, wchar_t** argv) {
         DWORD_PTR result = 0;
         SendMessageTimeoutW(hwnd, WM_SYSCOMMAND, wcstoul(argv[3], nullptr, 0), 0, SMTO_NORMAL, 10000, &result);
         printf("sent\n");
+        return 0;
+    }
+    if ((verb == L"send" || verb == L"post") && argc >= 5) {
+        // Any message, as another process on the desktop may send or post it.
+        const UINT message = wcstoul(argv[3], nullptr, 0);
+        const WPARAM wp = wcstoul(argv[4], nullptr, 0);
+        DWORD_PTR result = 0;
+        if (verb == L"post")
+            PostMessageW(hwnd, message, wp, 0);
+        else
+            SendMessageTimeoutW(hwnd, message, wp, 0, SMTO_NORMAL, 10000, &result);
+        printf("answer %lld\n", (long long)result);
         return 0;
     }
     if (verb == L"close") {

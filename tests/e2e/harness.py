@@ -95,8 +95,8 @@ class Viewer:
         return r.returncode, r.stdout.decode("utf-8", "replace").replace("\r", "")
 
     def wait_window(self, timeout_ms=20000):
-        """The window is there and its initialisation is over: the start page is the last
-        thing it does, after sizing, showing and the property; the window exists before all of them."""
+        """The window is there and its initialisation is over: its property is set (after the
+        size, the start page and the showing; the window exists before all of them)."""
         code, _ = self.probe("wait", PROP, timeout_ms)
         return code == 0 and self.wait_trace(TRACE.NAVIGATE_START_PAGE, timeout_ms / 1000) is not None
 

@@ -6,7 +6,8 @@ import tempfile
 import time
 from urllib.parse import quote
 
-from harness import CURL, INSTALL_KEY, TRACE, E2ETest, PROP, platform_argv, quoted, session, wait_no_processes
+from harness import (CURL, INSTALL_KEY, TRACE, E2ETest, PROP, platform_argv, processes, quoted, session,
+                     wait_no_processes)
 
 TOOL_FOLDER = r"C:\Program Files\Common Files\Quorvex"
 TOOL = TOOL_FOLDER + r"\curl.exe"
@@ -199,9 +200,15 @@ class NoTransfer(ResultTest):
     def test_missing_registry_value_or_missing_curl_deletes_nothing(self):
         w = session()
         try:
+            # No folder, or one relative to the host's current directory: nothing is run.
             w.reg_delete(INSTALL_KEY)
             v = self.finish()
             self.assertNotDelivered(v)
+            self.assertIn(TRACE.RESULT_NO_TOOL, v.trace())
+            w.reg_add(INSTALL_KEY, "CommonFiles", r"Common Files\Quorvex")
+            v = self.finish()
+            self.assertNotDelivered(v)
+            self.assertIn(TRACE.RESULT_NO_TOOL, v.trace())
             w.reg_add(INSTALL_KEY, "CommonFiles", r"C:\Program Files\Common Files\Nowhere")
             v = self.finish()
             self.assertNotDelivered(v)
@@ -280,6 +287,15 @@ class WhileCurlRuns(ResultTest):
         self.assertEqual(wait_no_processes("curl.exe"), 0)
         print("\n    stalled transfer: worst answer %d ms; close -> exit %.1f s"
               % (answers["worst"], v.ended - closed))
+
+    def test_end_of_session_during_a_transfer_leaves_no_curl_and_no_working_file(self):
+        v = self.stalled()
+        self.assertIn("answer 1", v.probe("send", PROP, 0x11, 0)[1])  # WM_QUERYENDSESSION: at once
+        v.probe("send", PROP, 0x16, 1)  # WM_ENDSESSION: the process may be ended once it returns
+        self.assertEqual(processes("curl.exe"), 0)
+        self.assertEqual([n for n in os.listdir(self.out_dir) if n.startswith("~tessel")], [])
+        self.assertNotDelivered(v)
+        self.assertIn(TRACE.END_SESSION, v.trace())
 
     def test_viewer_ended_from_outside_leaves_no_curl_and_the_next_run_sweeps(self):
         v = self.stalled()

@@ -213,3 +213,39 @@ TEST_F(DialogEvents, OnlyAResultLocationStartsADeliveryAndOnlyOne) {
     EXPECT_EQ(deliveries(), 1);
     EXPECT_FALSE(dlg.IsEnding());
 }
+
+TEST_F(DialogEvents, PhasesDecideTimersEventsRequestsAndCloses) {
+    dlg.m_params.Store("ServerIP", "127.0.0.1");
+    dlg.m_params.Store("URL", "http://127.0.0.1:9/viewer");
+    dlg.OnTimer(kStartTimer + 1, 0);
+    EXPECT_EQ(dlg.RunPhase(), Phase::Opening) << "a stray timer starts nothing";
+    dlg.OnTimer(kStartTimer, 0);
+    ASSERT_EQ(dlg.RunPhase(), Phase::LoggingIn);
+    EXPECT_TRUE(dlg.IsWaiting());
+    dlg.OnTimer(kStartTimer, 0);  // no second login
+    // Held while the login runs: an exit word, a navigation request.
+    FireBeforeNavigate(L"http://h/LogoutAndExit");
+    wchar_t payload[1279] = {};
+    wcscpy(payload + 255, L"http://h/elsewhere");
+    COPYDATASTRUCT request{0, sizeof payload, payload};
+    dlg.OnCopyData(0, reinterpret_cast<LPARAM>(&request));
+    EXPECT_EQ(Closes(), 0);
+    // A close abandons the login: no wait left, the viewer never asked for, nothing replayed.
+    dlg.OnClose(0, 0);
+    EXPECT_EQ(dlg.RunPhase(), Phase::Ending);
+    EXPECT_FALSE(dlg.IsWaiting());
+    EXPECT_EQ(dlg.EndValue(), static_cast<INT_PTR>(ExitStatus::Normal));
+    EXPECT_EQ(Closes(), 0);
+    EXPECT_TRUE(browser.calls.empty());
+}
+
+TEST_F(DialogEvents, ACloseBetweenTheResultAndItsDeliveryIsNotADelivery) {
+    browser.location = u"http://h/jobs/r.xml";
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
+    ASSERT_EQ(dlg.RunPhase(), Phase::Delivering);
+    dlg.OnClose(0, 0);
+    EXPECT_EQ(dlg.EndValue(), static_cast<INT_PTR>(ExitStatus::NotDelivered));
+    EXPECT_EQ(dlg.OnDeliverResult(0, 0), MessageResult(0));
+    EXPECT_EQ(dlg.RunPhase(), Phase::Ending) << "the posted start finds the run ended";
+}

@@ -84,7 +84,9 @@ TEST(ParameterFileWin, OpensByWideNameAndReportsWhetherItOpened) {
     EXPECT_TRUE(ReadParameterFile(path, m));
     EXPECT_EQ(*m.Find("URL"), "http://h/v");
     // No mark and not UTF-8: the ANSI code page's bytes, here Western European.
-    if (GetACP() == 1252) EXPECT_EQ(*m.Find("lang"), "caf\xC3\xA9");
+    if (GetACP() == 1252) {
+        EXPECT_EQ(*m.Find("lang"), "caf\xC3\xA9");
+    }
     ParameterMap n;
     EXPECT_FALSE(ReadParameterFile(TempDir() + u"no such file.txt", n));
     EXPECT_FALSE(ReadParameterFile(TempDir(), n));  // a directory
@@ -259,6 +261,11 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     const WideString folder = TempDir() + u"tessel retrieval " + kForeign + u"\\";
     ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     EXPECT_EQ(deliver(folder + u"out.xml"), Delivery::Failed);
+    // No folder registered (this prefix has none): no tool at all, and nothing is run.
+    EXPECT_EQ(InstalledToolPath(), u"");
+    ResultDelivery none({u"", u"http://127.0.0.1:9/jobs/r.xml", folder + u"out.xml", "http://127.0.0.1:9/viewer"});
+    EXPECT_EQ(none.Pending(), nullptr);
+    EXPECT_EQ(none.Outcome(), Delivery::Failed);
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(W(folder + u"*"), &found);
     int entries = 0;

@@ -1,0 +1,23 @@
+#include "app/run_phase.h"
+
+namespace tessel {
+
+Effect Decide(Phase phase, Arrival arrival) {
+    using A = Arrival;
+    if (phase == Phase::Ending || arrival == A::OtherTimer) return Effect::Drop;
+    if (arrival == A::StartTimer) return phase == Phase::Opening ? Effect::Act : Effect::Drop;
+    if (arrival == A::Close || arrival == A::EndSession) return Effect::Act;
+    switch (phase) {
+        case Phase::LoggingIn:
+            // The page and the host wait for the viewer request, and then come in order.
+            return Effect::Hold;
+        case Phase::Delivering:
+            // One delivery per run, and the run ends with it: no navigation is carried out,
+            // but an exit word still closes (and so cancels) and the caption still follows.
+            return arrival == A::BeforeNavigate || arrival == A::DocumentComplete ? Effect::Act : Effect::Drop;
+        default:
+            return Effect::Act;
+    }
+}
+
+}  // namespace tessel

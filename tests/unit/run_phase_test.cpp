@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "app/run_phase.h"
+
+using namespace tessel;
+
+namespace {
+constexpr Phase kPhases[] = {Phase::Opening, Phase::LoggingIn, Phase::Browsing, Phase::Delivering, Phase::Ending};
+constexpr Arrival kPageAndHost[] = {Arrival::NavigationRequest, Arrival::BeforeNavigate, Arrival::DownloadComplete,
+                                    Arrival::DocumentComplete};
+}  // namespace
+
+TEST(RunPhase, TimersCloseAndEndOfSession) {
+    for (Phase p : kPhases) {
+        EXPECT_EQ(Decide(p, Arrival::OtherTimer), Effect::Drop) << "a timer posted from outside starts nothing";
+        EXPECT_EQ(Decide(p, Arrival::StartTimer), p == Phase::Opening ? Effect::Act : Effect::Drop)
+            << "the start sequence runs once";
+        const Effect close = p == Phase::Ending ? Effect::Drop : Effect::Act;
+        EXPECT_EQ(Decide(p, Arrival::Close), close) << "a close takes effect at once, the login included";
+        EXPECT_EQ(Decide(p, Arrival::EndSession), close);
+    }
+}
+
+TEST(RunPhase, PageAndHostWaitForTheViewerAndEndWithTheResult) {
+    for (Arrival a : kPageAndHost) {
+        EXPECT_EQ(Decide(Phase::Opening, a), Effect::Act);
+        EXPECT_EQ(Decide(Phase::LoggingIn, a), Effect::Hold);
+        EXPECT_EQ(Decide(Phase::Browsing, a), Effect::Act);
+        EXPECT_EQ(Decide(Phase::Ending, a), Effect::Drop);
+    }
+    // One delivery per run, no navigation during it; an exit word still closes, the caption follows.
+    EXPECT_EQ(Decide(Phase::Delivering, Arrival::DownloadComplete), Effect::Drop);
+    EXPECT_EQ(Decide(Phase::Delivering, Arrival::NavigationRequest), Effect::Drop);
+    EXPECT_EQ(Decide(Phase::Delivering, Arrival::BeforeNavigate), Effect::Act);
+    EXPECT_EQ(Decide(Phase::Delivering, Arrival::DocumentComplete), Effect::Act);
+}
