@@ -7,6 +7,8 @@ Effect Decide(Phase phase, Arrival arrival) {
     if (phase == Phase::Ending || arrival == A::OtherTimer) return Effect::Drop;
     if (arrival == A::StartTimer) return phase == Phase::Opening ? Effect::Act : Effect::Drop;
     if (arrival == A::Close || arrival == A::EndSession) return Effect::Act;
+    // The control needs its answer at once; a window opened during a delivery would outlive it.
+    if (arrival == A::NewWindow) return phase == Phase::Delivering ? Effect::Drop : Effect::Act;
     switch (phase) {
         case Phase::LoggingIn:
             // The page and the host wait for the viewer request, and then come in order.

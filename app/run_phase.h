@@ -21,6 +21,8 @@ enum class Arrival {
     BeforeNavigate,
     DownloadComplete,
     DocumentComplete,
+    NavigateError,
+    NewWindow,  // the page opens a window: now or never
 };
 
 enum class Effect {

@@ -3,7 +3,9 @@
 #include <exdispid.h>
 
 #include <cwchar>
+#include <utility>
 
+#include "app/popup_window.h"
 #include "app/shell_logic.h"
 #include "base/module_win.h"
 #include "base/trace_lines.h"
@@ -112,14 +114,20 @@ MessageResult CTesselDlg::OnTimer(WPARAM id, LPARAM) {
         return 0;
     }
     ::KillTimer(GetSafeHwnd(), kStartTimer);
+    StartRun();
+    return std::nullopt;  // then the default handling, as for any timer message
+}
+
+// The document read, the login and the viewer request: at the start, and again on request.
+void CTesselDlg::StartRun() {
     m_phase = Phase::LoggingIn;
     m_start = std::make_unique<StartSequence>(m_params);
     WaitFor(m_start->Ready(), [this] { OnLoginDone(); });
-    return std::nullopt;  // then the default handling, as for any timer message
 }
 
 void CTesselDlg::OnLoginDone() {
     const std::unique_ptr<StartSequence> start = std::move(m_start);
+    m_viewerUrl = start->ViewerUrl();
     const LoginOutcome login = start->OpenViewer(Browser());
     if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
     if (login.kind == LoginOutcome::Kind::HttpLayerError) {
@@ -224,6 +232,7 @@ MessageResult CTesselDlg::OnCopyData(WPARAM, LPARAM lParam) {
 
 void CTesselDlg::NavigateOnRequest(const WideString& url) {
     if (!Admit(Arrival::NavigationRequest)) return;  // replayed into a phase that drops it
+    if (RunPageCommand(url)) return;
     Trace(lines::kNavigateCopyData + url);
     TESSEL_CHECK(Browser().Navigate(url));
 }
@@ -259,9 +268,35 @@ MessageResult CTesselDlg::OnSysCommand(WPARAM id, LPARAM) {
     return std::nullopt;  // move, size, minimise, close and the rest: the default handling
 }
 
+bool CTesselDlg::RunPageCommand(WideView url) {
+    switch (PageCommandOf(url)) {
+        case PageCommand::Retry:
+            if (m_phase != Phase::Browsing) return true;
+            Trace(lines::kRetry);
+            StartRun();
+            return true;
+        case PageCommand::Close:
+            ::SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0);
+            return true;
+        case PageCommand::None:
+            return false;
+    }
+    return false;
+}
+
 void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
-    if (!Admit(Arrival::BeforeNavigate, [this, event] { OnBeforeNavigate2(event); })) return;
+    if (!Admit(Arrival::BeforeNavigate, [this, e = event.Kept()] { OnBeforeNavigate2(e); })) return;
     Trace(lines::kBeforeNavigate + event.url);
+    // The program's own addresses are never loaded; back to the start page (Backspace, the
+    // history) would wait there forever.
+    const bool command = PageCommandOf(event.url) != PageCommand::None;
+    const bool back = IsStartPageAddress(event.url) && std::exchange(m_startPageShown, true);
+    if ((command || back) && event.cancel) *event.cancel = VARIANT_TRUE;
+    if (back) Trace(lines::kBackToStartPage);
+    if (command) {
+        RunPageCommand(event.url);
+        return;
+    }
     if (ContainsExitWord(event.url)) {
         Trace(lines::kExitWord);
         ::SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0);
@@ -269,8 +304,12 @@ void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
 }
 
 void CTesselDlg::OnDownloadComplete(const BrowserEvent& event) {
-    if (!Admit(Arrival::DownloadComplete, [this, event] { OnDownloadComplete(event); })) return;
-    auto location = ResultLocation(Browser());
+    if (!Admit(Arrival::DownloadComplete, [this, e = event.Kept()] { OnDownloadComplete(e); })) return;
+    CheckForResult(Browser());
+}
+
+void CTesselDlg::CheckForResult(WebBrowser& browser) {
+    auto location = ResultLocation(browser);
     if (!location) return;
     // From here the run ends with this result's delivery, which the loop starts.
     m_phase = Phase::Delivering;
@@ -302,7 +341,7 @@ void CTesselDlg::ContinueDelivery() {
 }
 
 void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
-    if (!Admit(Arrival::DocumentComplete, [this, event] { OnDocumentComplete(event); })) return;
+    if (!Admit(Arrival::DocumentComplete, [this, e = event.Kept()] { OnDocumentComplete(e); })) return;
     // Where the control did not take the DPI flag, the page is zoomed to the display's scale.
     if (const auto zoom = ZoomToApply(SystemDpi(), Browser().GetOpticalZoom().value_or(0))) {
         Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
@@ -312,6 +351,68 @@ void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
     if (!title) return;  // no document, or not an HTML document: caption unchanged
     Trace(lines::kTitle + *title);
     ::SetWindowTextW(GetSafeHwnd(), W(*title));
+}
+
+// The viewer request could not reach the server: the program's own page, with the reason
+// and a way to send the document again, instead of the control's dead end. Frames, later
+// pages and the server's own answers keep the control's page.
+void CTesselDlg::OnNavigateError(const BrowserEvent& event) {
+    if (!Admit(Arrival::NavigateError, [this, e = event.Kept()] { OnNavigateError(e); })) return;
+    Trace(lines::kNavigateError + Latin1ToWide(std::to_string(static_cast<unsigned long>(event.status))) + u" " +
+          event.url);
+    const auto reason = UnreachableReason(event.status);
+    if (!reason || event.url != m_viewerUrl || !Browser().IsTopLevel(event.frame)) return;
+    if (event.cancel) *event.cancel = VARIANT_TRUE;
+    m_unreachable = *reason;
+    ::PostMessageW(GetSafeHwnd(), kShowUnreachableMessage, 0, 0);
+}
+
+MessageResult CTesselDlg::OnShowUnreachable(WPARAM, LPARAM) {
+    const WideString reason = std::move(m_unreachable);
+    m_unreachable.clear();
+    if (m_phase != Phase::Browsing || reason.empty()) return 0;
+    const auto url = BuildUnreachablePageUrl(ModulePath(), reason);
+    if (!url) return 0;
+    Trace(lines::kNavigateUnreachable + *url);
+    TESSEL_CHECK(Browser().Navigate(*url));
+    return 0;
+}
+
+// window.close() in the page: no prompt and no dead window; a close like the button's.
+void CTesselDlg::OnWindowClosing(const BrowserEvent& event) {
+    if (event.cancel) *event.cancel = VARIANT_TRUE;
+    Trace(lines::kWindowClosing);
+    ::PostMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0);
+}
+
+// A window the page opens stays in this program and its session: a popup of ours with a
+// control of its own, handed back to the page (window.opener, named targets and POSTs keep
+// working). Its exit words and its result act as the main page's.
+void CTesselDlg::OnNewWindow3(const BrowserEvent& event) {
+    const auto refuse = [&event] {
+        if (event.cancel) *event.cancel = VARIANT_TRUE;
+    };
+    if (!Admit(Arrival::NewWindow) || !event.window) return refuse();
+    PopupWindow::Owner owner{
+        [this](const BrowserEvent& e) { OnBeforeNavigate2(e); },
+        [this](WebBrowser& popup) {
+            if (Admit(Arrival::DownloadComplete)) CheckForResult(popup);
+        },
+        [this](const BrowserEvent& e) { OnNewWindow3(e); },
+        [this](PopupWindow* gone) {
+            for (auto it = m_popups.begin(); it != m_popups.end(); ++it)
+                if (it->get() == gone) return void(m_popups.erase(it));
+        }};
+    PopupWindow* popup = PopupWindow::Open(GetSafeHwnd(), std::move(owner));
+    if (!popup) return refuse();
+    m_popups.emplace_back(popup);
+    ComPtr<IDispatch> application = popup->Application();
+    if (!application) {
+        ::DestroyWindow(popup->Window());
+        return refuse();
+    }
+    Trace(lines::kNewWindow + event.url);
+    *event.window = application.Detach();
 }
 
 namespace {
@@ -326,6 +427,7 @@ const ModalDialog::MessageEntry kMessageMap[] = {
     ModalDialog::On(WM_TIMER, &D::OnTimer),
     ModalDialog::On(WM_COPYDATA, &D::OnCopyData),
     ModalDialog::On(kDeliverResultMessage, &D::OnDeliverResult),
+    ModalDialog::On(kShowUnreachableMessage, &D::OnShowUnreachable),
     ModalDialog::On(WM_QUERYENDSESSION, &D::OnQueryEndSession),
     ModalDialog::On(WM_ENDSESSION, &D::OnEndSession),
     {0, nullptr},
@@ -335,6 +437,9 @@ const BrowserEvents::EventSinkEntry kEventSinkMap[] = {
     {kBrowserControlId, DISPID_DOWNLOADCOMPLETE, &BrowserEvents::OnDownloadComplete},
     {kBrowserControlId, DISPID_BEFORENAVIGATE2, &BrowserEvents::OnBeforeNavigate2},
     {kBrowserControlId, DISPID_DOCUMENTCOMPLETE, &BrowserEvents::OnDocumentComplete},
+    {kBrowserControlId, DISPID_NAVIGATEERROR, &BrowserEvents::OnNavigateError},
+    {kBrowserControlId, DISPID_WINDOWCLOSING, &BrowserEvents::OnWindowClosing},
+    {kBrowserControlId, DISPID_NEWWINDOW3, &BrowserEvents::OnNewWindow3},
     {0, 0, nullptr},
 };
 

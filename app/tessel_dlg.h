@@ -24,7 +24,10 @@ inline constexpr UINT_PTR kStartTimer = 1000;
 inline constexpr INT_PTR kWindowPropertyValue = 1234;
 // Posted by the download event: the dialog's loop, not the event, starts the delivery.
 inline constexpr UINT kDeliverResultMessage = WM_APP + 1;
+// Posted by the navigation error: the loop, not the event, shows the program's own page.
+inline constexpr UINT kShowUnreachableMessage = WM_APP + 2;
 
+class PopupWindow;
 class StartSequence;
 class ResultDelivery;
 
@@ -51,6 +54,7 @@ public:
     MessageResult OnTimer(WPARAM id, LPARAM);
     MessageResult OnCopyData(WPARAM sender, LPARAM data);
     MessageResult OnDeliverResult(WPARAM, LPARAM);
+    MessageResult OnShowUnreachable(WPARAM, LPARAM);
     MessageResult OnQueryEndSession(WPARAM, LPARAM);
     MessageResult OnEndSession(WPARAM ending, LPARAM);
 
@@ -58,6 +62,11 @@ public:
     void OnBeforeNavigate2(const BrowserEvent& event) override;
     void OnDownloadComplete(const BrowserEvent& event) override;
     void OnDocumentComplete(const BrowserEvent& event) override;
+    void OnNavigateError(const BrowserEvent& event) override;
+    void OnWindowClosing(const BrowserEvent& event) override;
+    void OnNewWindow3(const BrowserEvent& event) override;
+    // Windows the pages opened, while they are open.
+    const std::vector<std::unique_ptr<PopupWindow>>& Popups() const { return m_popups; }
 
     void ShowStartPage();
     Phase RunPhase() const { return m_phase; }
@@ -73,7 +82,12 @@ protected:
 private:
     BOOL RefuseStart();
     void End(ExitStatus status);
+    void StartRun();
+    // The result check, for the main page's control or a popup's.
+    void CheckForResult(WebBrowser& browser);
     void OnLoginDone();
+    // The program's own page commands, from its pages or a host's navigation request.
+    bool RunPageCommand(WideView url);
     void ShowLoginError(DWORD error);
     void NavigateOnRequest(const WideString& url);
     void ContinueDelivery();
@@ -88,8 +102,12 @@ private:
     std::unique_ptr<StartSequence> m_start;       // while the login runs
     std::vector<std::function<void()>> m_held;    // events and requests meanwhile
     bool m_showingError = false;                  // the login error's message box is up
+    bool m_startPageShown = false;                // once: going back there is refused
+    WideString m_viewerUrl;                       // as last requested
+    WideString m_unreachable;                     // why it failed; its page is about to show
     WideString m_resultLocation;                  // reached; its delivery is about to start
     std::unique_ptr<ResultDelivery> m_delivery;   // while the tool runs
+    std::vector<std::unique_ptr<PopupWindow>> m_popups;
 };
 
 }  // namespace tessel

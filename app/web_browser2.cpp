@@ -1,5 +1,6 @@
 #include "app/web_browser2.h"
 
+#include "base/trace_win.h"
 #include "events/page_title_win.h"
 #include "winui/browser_host.h"
 
@@ -51,6 +52,23 @@ HRESULT CWebBrowser2::SetOpticalZoom(int percent) {
     V_VT(zoom.get()) = VT_I4;
     V_I4(zoom.get()) = percent;
     return m_browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, zoom.get(), nullptr);
+}
+
+bool CWebBrowser2::IsTopLevel(IDispatch* frame) {
+    if (!frame || !m_browser) return true;
+    // COM identity: the same object answers the same IUnknown.
+    ComPtr<IUnknown> a, b;
+    frame->QueryInterface(IID_PPV_ARGS(&a));
+    m_browser->QueryInterface(IID_PPV_ARGS(&b));
+    return a.Get() && a.Get() == b.Get();
+}
+
+ComPtr<IDispatch> CWebBrowser2::Application() {
+    ComPtr<IDispatch> application;
+    if (!m_browser) return application;
+    TESSEL_CHECK(m_browser->put_RegisterAsBrowser(VARIANT_TRUE));  // window.open's name finds it
+    m_browser->get_Application(application.GetAddressOf());
+    return application;
 }
 
 }  // namespace tessel

@@ -24,6 +24,9 @@ public:
     WideString GetLocationURL() override;
     std::optional<int> GetOpticalZoom() override;
     HRESULT SetOpticalZoom(int percent) override;
+    bool IsTopLevel(IDispatch* frame) override;
+    // The control's automation object for a page that opened it, found by name as well.
+    ComPtr<IDispatch> Application();
 
 private:
     HWND m_hWnd = nullptr;

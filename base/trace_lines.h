@@ -45,6 +45,12 @@ inline constexpr char16_t kResultNotStarted[] = u"result: closed before its deli
 inline constexpr char16_t kLoginAbandoned[] = u"login: abandoned by a close";
 inline constexpr char16_t kEndSession[] = u"end of session";
 inline constexpr char16_t kTimerIgnored[] = u"timer ignored: ";
+inline constexpr char16_t kNavigateError[] = u"navigate error: ";
+inline constexpr char16_t kNavigateUnreachable[] = u"navigate unreachable page: ";
+inline constexpr char16_t kRetry[] = u"retry: login and viewer request again";
+inline constexpr char16_t kBackToStartPage[] = u"back to the start page refused";
+inline constexpr char16_t kWindowClosing[] = u"page closes the window";
+inline constexpr char16_t kNewWindow[] = u"new window: ";
 inline constexpr char16_t kExit[] = u"exit";
 // "login: 200" or "login: not 200".
 inline constexpr char16_t kLogin[] = u"login: ";

@@ -22,4 +22,25 @@ WideString ResultFileName(WideView url) {
     return WideString(url.substr(begin, end - begin));
 }
 
+PageCommand PageCommandOf(WideView url) {
+    if (url == kRetryAddress) return PageCommand::Retry;
+    if (url == kCloseAddress) return PageCommand::Close;
+    return PageCommand::None;
+}
+
+std::optional<WideString> UnreachableReason(long status) {
+    switch (static_cast<unsigned long>(status)) {
+    case 0x800C0003:  // INET_E_NO_SESSION
+    case 0x800C0004:  // INET_E_CANNOT_CONNECT
+    case 0x800C0008:  // INET_E_DOWNLOAD_FAILURE: how a refused connection is reported
+        return WideString(u"The server did not accept the connection.");
+    case 0x800C0005:  // INET_E_RESOURCE_NOT_FOUND: the name was not found
+        return WideString(u"The server's name was not found.");
+    case 0x800C000B:  // INET_E_CONNECTION_TIMEOUT
+        return WideString(u"The server did not answer in time.");
+    default:
+        return std::nullopt;
+    }
+}
+
 }  // namespace tessel

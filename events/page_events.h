@@ -17,4 +17,15 @@ bool IsResultLocation(WideView url);
 // The last non-empty piece between '/' characters, query and fragment included.
 WideString ResultFileName(WideView url);
 
+// Addresses the program's own pages (and a host, through a navigation request) use for
+// their actions; the browser never goes there.
+inline constexpr char16_t kRetryAddress[] = u"tessel:retry";
+inline constexpr char16_t kCloseAddress[] = u"tessel:close";
+enum class PageCommand { None, Retry, Close };
+PageCommand PageCommandOf(WideView url);
+
+// Why a request failed, in words, when the failure (a navigation error's status) means the
+// server could not be reached; nothing for an answer of the server's or any other failure.
+std::optional<WideString> UnreachableReason(long status);
+
 }  // namespace tessel

@@ -30,6 +30,7 @@ public:
     LoginOutcome OpenViewer(WebBrowser& browser);
     // The run ends first: the login is cut off where it stands and nothing waits for it.
     void Abandon();
+    const WideString& ViewerUrl() const { return url_; }
 
 private:
     struct Work {

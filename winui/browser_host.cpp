@@ -86,6 +86,8 @@ bool Embed(HWND host, HostState& st) {
     if (FAILED(st.object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, st.site.Get(), 0, host, &rc))) return false;
     st.object.As(&st.inplace);
     st.object.As(&st.browser);  // a stand-in control in tests may have none
+    // Nothing dropped on the window navigates it.
+    if (st.browser) TESSEL_CHECK(st.browser->put_RegisterAsDropTarget(VARIANT_FALSE));
     ComPtr<IConnectionPointContainer> cpc;
     if (SUCCEEDED(st.object.As(&cpc)) && SUCCEEDED(cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &st.events)))
         TESSEL_CHECK(st.events->Advise(st.sink.Get(), &st.cookie));

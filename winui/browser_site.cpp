@@ -4,6 +4,10 @@
 
 #include "winui/browser_site.h"
 
+#include <exdisp.h>
+#include <mshtmcid.h>
+#include <mshtml.h>
+
 #include "base/trace_win.h"
 
 namespace tessel {
@@ -125,9 +129,132 @@ STDMETHODIMP BrowserSite::GetOptionKeyPath(LPOLESTR* key, DWORD) {
     return S_FALSE;  // the control's own registry settings
 }
 
+namespace {
+
+// The page's edit and print commands (CGID_MSHTML, which no import library defines).
+const GUID kMshtmlCommands = {0xDE4BA900, 0x59CA, 0x11CF, {0x95, 0x92, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+// Takes nothing: a file dropped on the page neither replaces it nor looks like a result.
+class RefusingDropTarget final : public IDropTarget {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = riid == IID_IUnknown || riid == IID_IDropTarget ? static_cast<IDropTarget*>(this) : nullptr;
+        if (!*ppv) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+    STDMETHODIMP DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override { return Refuse(effect); }
+    STDMETHODIMP DragOver(DWORD, POINTL, DWORD* effect) override { return Refuse(effect); }
+    STDMETHODIMP DragLeave() override { return S_OK; }
+    STDMETHODIMP Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override { return Refuse(effect); }
+
+private:
+    ~RefusingDropTarget() = default;
+    static HRESULT Refuse(DWORD* effect) {
+        if (effect) *effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    std::atomic<ULONG> refs_{1};
+};
+
+}  // namespace
+
 STDMETHODIMP BrowserSite::GetDropTarget(IDropTarget*, IDropTarget** target) {
-    if (target) *target = nullptr;
-    return E_NOTIMPL;  // the control's own drop target
+    if (!target) return E_POINTER;
+    *target = new RefusingDropTarget();
+    return S_OK;
+}
+
+bool IsBrowserNavigationKey(UINT message, WPARAM key, bool ctrl, bool alt, bool inEditableField) {
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return false;
+    switch (key) {
+    case VK_F5:
+    case VK_BROWSER_BACK:
+    case VK_BROWSER_FORWARD:
+    case VK_BROWSER_REFRESH:
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+        return alt && !ctrl;
+    case VK_BACK:
+        return !inEditableField && !ctrl && !alt;
+    case 'R':
+    case 'N':
+    case 'O':
+    case 'L':
+        return ctrl && !alt;  // Ctrl+Alt is AltGr: a character on many keyboards
+    default:
+        return false;
+    }
+}
+
+STDMETHODIMP BrowserSite::TranslateAccelerator(LPMSG msg, const GUID*, DWORD) {
+    if (!msg) return S_FALSE;
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0, alt = ::GetKeyState(VK_MENU) < 0;
+    const bool backspace = msg->wParam == VK_BACK;
+    return IsBrowserNavigationKey(msg->message, msg->wParam, ctrl, alt, backspace && FocusIsEditable()) ? S_OK
+                                                                                                        : S_FALSE;
+}
+
+// A text field, a text area or content the page made editable has the focus.
+bool BrowserSite::FocusIsEditable() const {
+    ComPtr<IWebBrowser2> browser;
+    ComPtr<IDispatch> dispatch;
+    ComPtr<IHTMLDocument2> document;
+    ComPtr<IHTMLElement> element;
+    if (!active_ || FAILED(active_.As(&browser)) || FAILED(browser->get_Document(&dispatch)) || !dispatch ||
+        FAILED(dispatch.As(&document)) || FAILED(document->get_activeElement(&element)) || !element)
+        return false;
+    ComPtr<IHTMLElement3> editable;
+    VARIANT_BOOL content = VARIANT_FALSE;
+    if (SUCCEEDED(element.As(&editable)) && SUCCEEDED(editable->get_isContentEditable(&content)) && content)
+        return true;
+    ScopedBstr tag;
+    if (FAILED(element->get_tagName(tag.put()))) return false;
+    const WideString name = tag.str();
+    if (name == u"TEXTAREA") return true;
+    if (name != u"INPUT") return false;
+    ComPtr<IHTMLInputElement> input;
+    ScopedBstr type;
+    if (FAILED(element.As(&input)) || FAILED(input->get_type(type.put()))) return true;
+    const WideString kind = type.str();
+    for (const char16_t* button : {u"button", u"checkbox", u"radio", u"submit", u"reset", u"image", u"file"})
+        if (kind == button) return false;
+    return true;
+}
+
+STDMETHODIMP BrowserSite::ShowContextMenu(DWORD, POINT* at, IUnknown* commands, IDispatch*) {
+    ComPtr<IOleCommandTarget> target;
+    if (!at || !commands || FAILED(commands->QueryInterface(IID_PPV_ARGS(&target)))) return S_FALSE;
+    struct Item {
+        DWORD id;  // of kMshtmlCommands
+        const wchar_t* text;
+    };
+    static const Item kItems[] = {{IDM_CUT, L"Cu&t"},    {IDM_COPY, L"&Copy"}, {IDM_PASTE, L"&Paste"}, {0, nullptr},
+                                  {IDM_SELECTALL, L"Select &all"}, {0, nullptr}, {IDM_PRINT, L"P&rint..."}};
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu) return S_FALSE;
+    for (const Item& item : kItems) {
+        if (!item.text) {
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        OLECMD state{item.id, 0};
+        target->QueryStatus(&kMshtmlCommands, 1, &state, nullptr);
+        ::AppendMenuW(menu, MF_STRING | ((state.cmdf & OLECMDF_ENABLED) ? 0 : MF_GRAYED), item.id, item.text);
+    }
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at->x, at->y, 0, host_, nullptr));
+    ::DestroyMenu(menu);
+    if (chosen) target->Exec(&kMshtmlCommands, chosen, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+    return S_OK;  // shown: not the control's own menu
 }
 
 STDMETHODIMP BrowserSite::GetExternal(IDispatch** external) {

@@ -22,6 +22,10 @@ inline constexpr DWORD kHostUiFlags = DOCHOSTUIFLAG_DISABLE_HELP_MENU | DOCHOSTU
                                       DOCHOSTUIFLAG_IME_ENABLE_RECONVERSION | DOCHOSTUIFLAG_DPI_AWARE |
                                       DOCHOSTUIFLAG_NO3DBORDER;
 
+// The browser's own navigation keys (back, forward, refresh, new window, open, address),
+// which lead off the viewer page; Backspace only outside an editable field.
+bool IsBrowserNavigationKey(UINT message, WPARAM key, bool ctrl, bool alt, bool inEditableField);
+
 // Posted to the host window when the control says its downloads have stopped or reports
 // progress: the host then runs the same check as for DownloadComplete.
 inline constexpr UINT kDownloadsStoppedMessage = WM_USER + 0x100;
@@ -84,7 +88,9 @@ public:
 
     // IDocHostUIHandler: the host information; everything else is left to the control, each
     // answered as its documentation says a host answers that does not handle it.
-    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return S_FALSE; }
+    // The page's menu with what helps in a form (cut, copy, paste, select all, print) and no
+    // navigation; a page that shows a menu of its own is never asked for it.
+    STDMETHODIMP ShowContextMenu(DWORD, POINT* at, IUnknown* commands, IDispatch*) override;
     STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override;
     STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
                         IOleInPlaceUIWindow*) override {
@@ -95,7 +101,8 @@ public:
     STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
+    // The browser's own navigation keys are taken here, before the control acts on them.
+    STDMETHODIMP TranslateAccelerator(LPMSG msg, const GUID*, DWORD) override;
     STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) override;
     STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** target) override;
     STDMETHODIMP GetExternal(IDispatch** external) override;
@@ -119,6 +126,7 @@ private:
     ComPtr<IOleInPlaceActiveObject> active_;
     std::atomic<bool> checkPosted_{false};  // one check waits in the queue at a time
     void PostCheck();
+    bool FocusIsEditable() const;
 };
 
 // The five fields of a script error, read by name from the window's event object of the

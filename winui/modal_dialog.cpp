@@ -136,10 +136,12 @@ void ModalDialog::EnableControls(bool enable) {
         if (HWND first = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE)) ::SetFocus(first);
 }
 
+// Keys in the dialog, or in a window it owns (a page's popup), go to that window's controls.
 bool ModalDialog::PreTranslateMessage(MSG& msg) {
-    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !m_hWnd) return false;
-    if (msg.hwnd != m_hWnd && !::IsChild(m_hWnd, msg.hwnd)) return false;
-    return TranslateControlAccelerators(m_hWnd, msg);
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !m_hWnd || !msg.hwnd) return false;
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    if (root != m_hWnd && ::GetWindow(root, GW_OWNER) != m_hWnd) return false;
+    return TranslateControlAccelerators(root, msg);
 }
 
 void ModalDialog::EndDialog(INT_PTR result) {

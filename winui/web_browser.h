@@ -23,6 +23,8 @@ public:
     // The page's optical zoom in percent, or empty when the control cannot tell.
     virtual std::optional<int> GetOpticalZoom() = 0;
     virtual HRESULT SetOpticalZoom(int percent) = 0;
+    // The frame an event names is the top-level page (no frame named counts as it).
+    virtual bool IsTopLevel(IDispatch* frame) = 0;
 
 protected:
     ~WebBrowser() = default;

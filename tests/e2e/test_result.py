@@ -6,8 +6,8 @@ import tempfile
 import time
 from urllib.parse import quote
 
-from harness import (CURL, INSTALL_KEY, TRACE, E2ETest, PROP, platform_argv, processes, quoted, session,
-                     wait_no_processes)
+from harness import (CURL, INSTALL_KEY, TRACE, E2ETest, PROP, PrintServer, new_address, platform_argv, processes,
+                     quoted, session, wait_no_processes)
 
 TOOL_FOLDER = r"C:\Program Files\Common Files\Quorvex"
 TOOL = TOOL_FOLDER + r"\curl.exe"
@@ -173,6 +173,24 @@ class Languages(ResultTest):
         target = self.server.wait_for(lambda r: r.path == "/viewer", 1).target.encode("latin-1")
         # The code page's bytes under Wine; UTF-8 where Windows is set to send it.
         self.assertTrue(any(b"title=" + t in target for t in (title.encode("cp1251"), quote(title).encode())), target)
+
+
+class Unreachable(ResultTest):
+    def test_refused_viewer_request_shows_the_program_page_and_try_again_delivers(self):
+        later = new_address()  # nothing listens there yet
+        v = self.finish(URL="http://%s:8080/viewer" % later)
+        page = v.wait_trace(TRACE.NAVIGATE_UNREACHABLE, 40)
+        self.assertIsNotNone(page, v.trace())
+        self.assertIn("/html/unreachable.html?reason=", page)
+        self.assertTrue(v.running())
+        server = PrintServer(later, 80, 8080)
+        self.addCleanup(server.close)
+        v.probe("copydata", PROP, 2558, "ok", "tessel:retry")  # the page's "Try again"
+        self.assertEqual(v.wait_exit(60), 0, v.trace())
+        self.assertEqual(len(self.server.matching(lambda r: r.path == "/wt4/login")), 2, "logged in again")
+        self.assertEqual(server.wait_for(lambda r: r.method == "POST", 1).body, b"<job/>\n")
+        with open(self.output, "rb") as f:
+            self.assertEqual(f.read(), server.document)
 
 
 class NoTransfer(ResultTest):

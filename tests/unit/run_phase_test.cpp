@@ -7,7 +7,7 @@ using namespace tessel;
 namespace {
 constexpr Phase kPhases[] = {Phase::Opening, Phase::LoggingIn, Phase::Browsing, Phase::Delivering, Phase::Ending};
 constexpr Arrival kPageAndHost[] = {Arrival::NavigationRequest, Arrival::BeforeNavigate, Arrival::DownloadComplete,
-                                    Arrival::DocumentComplete};
+                                    Arrival::DocumentComplete, Arrival::NavigateError};
 }  // namespace
 
 TEST(RunPhase, TimersCloseAndEndOfSession) {
@@ -33,4 +33,7 @@ TEST(RunPhase, PageAndHostWaitForTheViewerAndEndWithTheResult) {
     EXPECT_EQ(Decide(Phase::Delivering, Arrival::NavigationRequest), Effect::Drop);
     EXPECT_EQ(Decide(Phase::Delivering, Arrival::BeforeNavigate), Effect::Act);
     EXPECT_EQ(Decide(Phase::Delivering, Arrival::DocumentComplete), Effect::Act);
+    // A new window is answered at once: opened, or refused during the delivery.
+    EXPECT_EQ(Decide(Phase::Browsing, Arrival::NewWindow), Effect::Act);
+    EXPECT_EQ(Decide(Phase::Delivering, Arrival::NewWindow), Effect::Drop);
 }

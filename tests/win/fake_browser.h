@@ -34,6 +34,8 @@ public:
         calls.push_back("zoom");
         return zoom;
     }
+    IDispatch* topLevel = nullptr;  // the frame that stands for the page itself
+    bool IsTopLevel(IDispatch* frame) override { return frame == topLevel; }
     HRESULT SetOpticalZoom(int percent) override {
         calls.push_back("set zoom");
         zoom = percent;

@@ -9,10 +9,12 @@
 
 #include <exdispid.h>
 
+#include "app/popup_window.h"
 #include "app/tessel_dlg.h"
 #include "base/com_win.h"
 #include "events/page_title_win.h"
 #include "tests/win/fake_browser.h"
+#include "winui/browser_host.h"
 
 using namespace tessel;
 
@@ -144,6 +146,19 @@ protected:
         return cancel;
     }
 
+    // window.close() in a page: WindowClosing(is child window, Cancel); Cancel as it comes back.
+    static VARIANT_BOOL FireWindowClosing(BrowserEvents& target, UINT controlId) {
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT args[2];
+        V_VT(&args[0]) = VT_BYREF | VT_BOOL;
+        V_BOOLREF(&args[0]) = &cancel;
+        V_VT(&args[1]) = VT_BOOL;
+        V_BOOL(&args[1]) = VARIANT_FALSE;
+        DISPPARAMS closing{args, nullptr, 2, 0};
+        target.FireControlEvent(controlId, DISPID_WINDOWCLOSING, closing);
+        return cancel;
+    }
+
     CTesselDlg dlg;
     tessel::testing::FakeBrowser browser;
     HWND hwnd = nullptr;
@@ -248,4 +263,87 @@ TEST_F(DialogEvents, ACloseBetweenTheResultAndItsDeliveryIsNotADelivery) {
     EXPECT_EQ(dlg.EndValue(), static_cast<INT_PTR>(ExitStatus::NotDelivered));
     EXPECT_EQ(dlg.OnDeliverResult(0, 0), MessageResult(0));
     EXPECT_EQ(dlg.RunPhase(), Phase::Ending) << "the posted start finds the run ended";
+}
+
+TEST_F(DialogEvents, ThePageStaysOnTheRoad) {
+    VARIANT_BOOL cancel = FireWindowClosing(dlg, kBrowserControlId);
+    MSG m;
+    EXPECT_EQ(cancel, VARIANT_TRUE) << "window.close(): no prompt, no dead window";
+    EXPECT_TRUE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "but a close as the button's";
+    // The start page once; back to it later (Backspace, the history) is refused.
+    EXPECT_EQ(FireBeforeNavigate(L"Z:\\tessel\\html\\progress.html"), VARIANT_FALSE);
+    EXPECT_EQ(FireBeforeNavigate(L"file:///Z:/tessel/html/progress.html"), VARIANT_TRUE);
+    // The program's own addresses are acted on, never loaded.
+    EXPECT_EQ(FireBeforeNavigate(L"tessel:close"), VARIANT_TRUE);
+    EXPECT_EQ(Closes(), 1);
+    // A navigation error that is not the viewer request's keeps the control's own page.
+    VARIANT status, url, frame;
+    V_VT(&status) = VT_I4;
+    V_I4(&status) = static_cast<LONG>(0x800C0008);
+    V_VT(&url) = VT_BSTR;
+    V_BSTR(&url) = SysAllocString(L"http://h/frame");
+    VariantInit(&frame);
+    VARIANT errorArgs[5];
+    V_VT(&errorArgs[0]) = VT_BYREF | VT_BOOL;
+    V_BOOLREF(&errorArgs[0]) = &cancel;
+    V_VT(&errorArgs[1]) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&errorArgs[1]) = &status;
+    V_VT(&errorArgs[2]) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&errorArgs[2]) = &frame;
+    V_VT(&errorArgs[3]) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&errorArgs[3]) = &url;
+    V_VT(&errorArgs[4]) = VT_DISPATCH;
+    V_DISPATCH(&errorArgs[4]) = nullptr;
+    cancel = VARIANT_FALSE;
+    DISPPARAMS error{errorArgs, nullptr, 5, 0};
+    dlg.FireControlEvent(kBrowserControlId, DISPID_NAVIGATEERROR, error);
+    EXPECT_EQ(cancel, VARIANT_FALSE);
+    EXPECT_FALSE(PeekMessageW(&m, hwnd, kShowUnreachableMessage, kShowUnreachableMessage, PM_REMOVE));
+    VariantClear(&url);
+}
+
+TEST_F(DialogEvents, ANewWindowIsOursAndGoesWithTheMainOne) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    RegisterBrowserHostClass(GetModuleHandleW(nullptr));
+    const auto open = [this](IDispatch** opened) {
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT args[5];
+        V_VT(&args[0]) = VT_BSTR;
+        V_BSTR(&args[0]) = SysAllocString(L"http://h/popup");
+        V_VT(&args[1]) = VT_BSTR;
+        V_BSTR(&args[1]) = SysAllocString(L"http://h/viewer");
+        V_VT(&args[2]) = VT_I4;
+        V_I4(&args[2]) = 0;
+        V_VT(&args[3]) = VT_BYREF | VT_BOOL;
+        V_BOOLREF(&args[3]) = &cancel;
+        V_VT(&args[4]) = VT_BYREF | VT_DISPATCH;
+        V_DISPATCHREF(&args[4]) = opened;
+        DISPPARAMS p{args, nullptr, 5, 0};
+        dlg.FireControlEvent(kBrowserControlId, DISPID_NEWWINDOW3, p);
+        VariantClear(&args[0]);
+        VariantClear(&args[1]);
+        return cancel;
+    };
+    IDispatch* opened = nullptr;
+    EXPECT_EQ(open(&opened), VARIANT_FALSE);
+    ASSERT_NE(opened, nullptr) << "a control of ours handed back to the page";
+    opened->Release();
+    ASSERT_EQ(dlg.Popups().size(), 1u);
+    HWND popup = dlg.Popups()[0]->Window();
+    EXPECT_EQ(GetWindow(popup, GW_OWNER), hwnd);
+    // window.close() in it closes it, without the control's prompt.
+    EXPECT_EQ(FireWindowClosing(*dlg.Popups()[0], IDC_BROWSER), VARIANT_TRUE);
+    MSG m;
+    while (PeekMessageW(&m, popup, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_TRUE(dlg.Popups().empty());
+    // Another goes when the main window goes.
+    opened = nullptr;
+    open(&opened);
+    ASSERT_NE(opened, nullptr);
+    opened->Release();
+    DestroyWindow(hwnd);
+    hwnd = nullptr;
+    EXPECT_TRUE(dlg.Popups().empty());
+    OleUninitialize();
 }

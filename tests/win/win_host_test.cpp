@@ -374,16 +374,13 @@ TEST_F(ControlHost, SiteDrawsThePageToScaleEdgeToEdgeAndLeavesTheRestToTheContro
     EXPECT_EQ(info.dwFlags, 0x2u | 0x20u | 0x2000u | 0x10000u | 0x20000u | 0x40000000u | 0x4u);
     EXPECT_EQ(info.dwDoubleClick, 0u);
     POINT pt{};
-    EXPECT_EQ(ui->ShowContextMenu(0, &pt, nullptr, nullptr), S_FALSE) << "the control's own menu";
+    EXPECT_EQ(ui->ShowContextMenu(0, &pt, nullptr, nullptr), S_FALSE) << "no page commands: the control's menu";
     EXPECT_EQ(ui->ShowUI(0, nullptr, nullptr, nullptr, nullptr), S_FALSE);
     MSG msg{};
     EXPECT_EQ(ui->TranslateAccelerator(&msg, nullptr, 0), S_FALSE);
     LPOLESTR key = reinterpret_cast<LPOLESTR>(1);
     EXPECT_EQ(ui->GetOptionKeyPath(&key, 0), S_FALSE);
     EXPECT_EQ(key, nullptr);
-    IDropTarget* drop = reinterpret_cast<IDropTarget*>(1);
-    EXPECT_EQ(ui->GetDropTarget(nullptr, &drop), E_NOTIMPL);
-    EXPECT_EQ(drop, nullptr);
     IDispatch* external = reinterpret_cast<IDispatch*>(1);
     EXPECT_EQ(ui->GetExternal(&external), S_FALSE);
     EXPECT_EQ(external, nullptr);
@@ -446,4 +443,31 @@ TEST_F(ControlHost, ScriptErrorsAreTracedNeverShownAndScriptsGoOn) {
     EXPECT_EQ(commands[1].cmdf, 0u);
     EXPECT_EQ(target->QueryStatus(nullptr, 2, commands, nullptr), OLECMDERR_E_NOTSUPPORTED);
     EXPECT_EQ(target->QueryStatus(&other, 2, commands, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+}
+
+TEST_F(ControlHost, DropsRefusedAndBrowserKeysTaken) {
+    EmbeddedStub embedded;
+    ComPtr<IDocHostUIHandler> ui;
+    ASSERT_EQ(stub.Site()->QueryInterface(IID_PPV_ARGS(&ui)), S_OK);
+    ComPtr<IDropTarget> drop;
+    ASSERT_EQ(ui->GetDropTarget(nullptr, drop.GetAddressOf()), S_OK);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    EXPECT_EQ(drop->Drop(nullptr, 0, POINTL{}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    // Keys through the site: navigation keys are taken (no page: Backspace edits nothing).
+    for (WPARAM key : {WPARAM(VK_F5), WPARAM(VK_BROWSER_BACK), WPARAM(VK_BACK)}) {
+        MSG msg{embedded.host, WM_KEYDOWN, key, 0, 0, {}};
+        EXPECT_EQ(ui->TranslateAccelerator(&msg, nullptr, 0), S_OK) << key;
+    }
+    MSG letter{embedded.host, WM_KEYDOWN, 'R', 0, 0, {}};
+    EXPECT_EQ(ui->TranslateAccelerator(&letter, nullptr, 0), S_FALSE);
+    // With modifiers: Ctrl+R/N/O/L and Alt+arrows, never AltGr, copy, find or print.
+    EXPECT_TRUE(IsBrowserNavigationKey(WM_KEYDOWN, 'N', true, false, false));
+    EXPECT_TRUE(IsBrowserNavigationKey(WM_SYSKEYDOWN, VK_LEFT, false, true, false));
+    EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, VK_LEFT, false, false, false));
+    EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, 'R', true, true, false));
+    for (WPARAM kept : {WPARAM('C'), WPARAM('V'), WPARAM('F'), WPARAM('P'), WPARAM('A')})
+        EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, kept, true, false, false)) << kept;
+    EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, VK_BACK, false, false, true)) << "editing a field";
+    EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYUP, VK_F5, false, false, false));
 }

@@ -1,0 +1,53 @@
+// A window the page opens (window.open, target=_blank, Shift+click): a window of this
+// program, owned by the main one, so it shares the process and its session cookies, with a
+// browser control of its own that is handed back to the page.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/web_browser2.h"
+#include "winui/browser_events.h"
+
+namespace tessel {
+
+class PopupWindow final : public BrowserEvents {
+public:
+    // What the popup's page does that concerns the run: the same handling as the main page's.
+    struct Owner {
+        std::function<void(const BrowserEvent&)> beforeNavigate;  // exit words
+        std::function<void(WebBrowser&)> downloadComplete;        // the result check
+        std::function<void(const BrowserEvent&)> newWindow;       // windows it opens in turn
+        std::function<void(PopupWindow*)> gone;                   // its window was destroyed
+    };
+
+    // Null when no window or control could be made.
+    static PopupWindow* Open(HWND owner, Owner handlers);
+    ~PopupWindow();
+    PopupWindow(const PopupWindow&) = delete;
+    PopupWindow& operator=(const PopupWindow&) = delete;
+
+    HWND Window() const { return m_hWnd; }
+    // The control's automation object, as the page gets it back.
+    ComPtr<IDispatch> Application();
+    CWebBrowser2 m_browser;
+
+    void OnBeforeNavigate2(const BrowserEvent& event) override { m_owner.beforeNavigate(event); }
+    void OnDownloadComplete(const BrowserEvent&) override { m_owner.downloadComplete(m_browser); }
+    void OnDocumentComplete(const BrowserEvent& event) override;
+    void OnWindowClosing(const BrowserEvent& event) override;
+    void OnNewWindow3(const BrowserEvent& event) override { m_owner.newWindow(event); }
+
+protected:
+    const EventSinkEntry* GetEventSinkMap() const override;
+
+private:
+    explicit PopupWindow(Owner handlers) : m_owner(std::move(handlers)) {}
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    Owner m_owner;
+    HWND m_hWnd = nullptr;
+};
+
+}  // namespace tessel
