@@ -96,11 +96,11 @@ LRESULT CALLBACK PopupWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
 
 const BrowserEvents::EventSinkEntry* PopupWindow::GetEventSinkMap() const {
     static const EventSinkEntry kMap[] = {
-        {IDC_BROWSER, DISPID_BEFORENAVIGATE2, &BrowserEvents::OnBeforeNavigate2},
-        {IDC_BROWSER, DISPID_DOWNLOADCOMPLETE, &BrowserEvents::OnDownloadComplete},
-        {IDC_BROWSER, DISPID_DOCUMENTCOMPLETE, &BrowserEvents::OnDocumentComplete},
-        {IDC_BROWSER, DISPID_WINDOWCLOSING, &BrowserEvents::OnWindowClosing},
-        {IDC_BROWSER, DISPID_NEWWINDOW3, &BrowserEvents::OnNewWindow3},
+        On(IDC_BROWSER, DISPID_BEFORENAVIGATE2, &PopupWindow::OnBeforeNavigate2),
+        On(IDC_BROWSER, DISPID_DOWNLOADCOMPLETE, &PopupWindow::OnDownloadComplete),
+        On(IDC_BROWSER, DISPID_DOCUMENTCOMPLETE, &PopupWindow::OnDocumentComplete),
+        On(IDC_BROWSER, DISPID_WINDOWCLOSING, &PopupWindow::OnWindowClosing),
+        On(IDC_BROWSER, DISPID_NEWWINDOW3, &PopupWindow::OnNewWindow3),
         {0, 0, nullptr},
     };
     return kMap;

@@ -34,11 +34,11 @@ public:
     ComPtr<IDispatch> Application();
     CWebBrowser2 m_browser;
 
-    void OnBeforeNavigate2(const BrowserEvent& event) override { m_owner.beforeNavigate(event); }
-    void OnDownloadComplete(const BrowserEvent&) override { m_owner.downloadComplete(m_browser); }
-    void OnDocumentComplete(const BrowserEvent& event) override;
-    void OnWindowClosing(const BrowserEvent& event) override;
-    void OnNewWindow3(const BrowserEvent& event) override { m_owner.newWindow(event); }
+    void OnBeforeNavigate2(const BrowserEvent& event) { m_owner.beforeNavigate(event); }
+    void OnDownloadComplete(const BrowserEvent&) { m_owner.downloadComplete(m_browser); }
+    void OnDocumentComplete(const BrowserEvent& event);
+    void OnWindowClosing(const BrowserEvent& event);
+    void OnNewWindow3(const BrowserEvent& event) { m_owner.newWindow(event); }
 
 protected:
     const EventSinkEntry* GetEventSinkMap() const override;

@@ -27,11 +27,9 @@ int CTesselApp::InitInstance() {
     ExitStatus status = ExitStatus::Normal;
     {
         CTesselDlg dlg;
-        m_pMainWnd = &dlg;
         dlg.m_strCommandLine = m_commandLine;
         const std::optional<INT_PTR> result = dlg.DoModal();
         status = result ? static_cast<ExitStatus>(*result) : ExitStatus::WindowNotCreated;
-        m_pMainWnd = nullptr;
     }
     Trace(lines::kExit);
     return static_cast<int>(status);

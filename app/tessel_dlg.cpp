@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "app/popup_window.h"
-#include "app/shell_logic.h"
+#include "app/local_pages.h"
+#include "app/navigation_request.h"
+#include "app/window_size.h"
 #include "base/module_win.h"
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
@@ -22,8 +24,10 @@
 namespace tessel {
 
 namespace {
-// The four low bits of a system command are the system's own; 0x0010 is a command the
-// dialog takes without acting on it.
+// The four low bits of a system command are the system's own. 0x0010 is the identifier a
+// framework-made dialog gives an "About" entry of its system menu; this dialog has no such
+// entry, and a command of that identifier (sent by another process, say) does nothing
+// rather than reach the default handling.
 constexpr UINT kSystemCommandMask = 0xFFF0;
 constexpr UINT kInertSystemCommand = 0x0010;
 
@@ -69,8 +73,8 @@ BOOL CTesselDlg::OnInitDialog() {
             return RefuseStart();
         Trace(lines::kParametersFromCommandLine);
     }
-    if (m_params.Lookup(keys::kServerIP).empty()) return RefuseStart();
-    if (m_params.Lookup(keys::kURL).empty()) return RefuseStart();
+    if (m_params.Value(keys::kServerIP).value_or("").empty()) return RefuseStart();
+    if (m_params.Value(keys::kURL).value_or("").empty()) return RefuseStart();
 
     HWND hwnd = GetSafeHwnd();
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -434,12 +438,12 @@ const ModalDialog::MessageEntry kMessageMap[] = {
 };
 
 const BrowserEvents::EventSinkEntry kEventSinkMap[] = {
-    {kBrowserControlId, DISPID_DOWNLOADCOMPLETE, &BrowserEvents::OnDownloadComplete},
-    {kBrowserControlId, DISPID_BEFORENAVIGATE2, &BrowserEvents::OnBeforeNavigate2},
-    {kBrowserControlId, DISPID_DOCUMENTCOMPLETE, &BrowserEvents::OnDocumentComplete},
-    {kBrowserControlId, DISPID_NAVIGATEERROR, &BrowserEvents::OnNavigateError},
-    {kBrowserControlId, DISPID_WINDOWCLOSING, &BrowserEvents::OnWindowClosing},
-    {kBrowserControlId, DISPID_NEWWINDOW3, &BrowserEvents::OnNewWindow3},
+    BrowserEvents::On(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, &D::OnDownloadComplete),
+    BrowserEvents::On(kBrowserControlId, DISPID_BEFORENAVIGATE2, &D::OnBeforeNavigate2),
+    BrowserEvents::On(kBrowserControlId, DISPID_DOCUMENTCOMPLETE, &D::OnDocumentComplete),
+    BrowserEvents::On(kBrowserControlId, DISPID_NAVIGATEERROR, &D::OnNavigateError),
+    BrowserEvents::On(kBrowserControlId, DISPID_WINDOWCLOSING, &D::OnWindowClosing),
+    BrowserEvents::On(kBrowserControlId, DISPID_NEWWINDOW3, &D::OnNewWindow3),
     {0, 0, nullptr},
 };
 

@@ -59,12 +59,12 @@ public:
     MessageResult OnEndSession(WPARAM ending, LPARAM);
 
     // Browser events of the control, bound in the event-sink map.
-    void OnBeforeNavigate2(const BrowserEvent& event) override;
-    void OnDownloadComplete(const BrowserEvent& event) override;
-    void OnDocumentComplete(const BrowserEvent& event) override;
-    void OnNavigateError(const BrowserEvent& event) override;
-    void OnWindowClosing(const BrowserEvent& event) override;
-    void OnNewWindow3(const BrowserEvent& event) override;
+    void OnBeforeNavigate2(const BrowserEvent& event);
+    void OnDownloadComplete(const BrowserEvent& event);
+    void OnDocumentComplete(const BrowserEvent& event);
+    void OnNavigateError(const BrowserEvent& event);
+    void OnWindowClosing(const BrowserEvent& event);
+    void OnNewWindow3(const BrowserEvent& event);
     // Windows the pages opened, while they are open.
     const std::vector<std::unique_ptr<PopupWindow>>& Popups() const { return m_popups; }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 #include <oleauto.h>
+
+#include <atomic>
 #include <wrl/client.h>
 
 #include "base/text.h"
@@ -15,33 +17,50 @@ using Microsoft::WRL::ComPtr;
 // A VARIANT that clears itself.
 class ScopedVariant {
 public:
-    ScopedVariant() { ::VariantInit(&v_); }
-    ~ScopedVariant() { ::VariantClear(&v_); }
+    ScopedVariant() { ::VariantInit(&m_v); }
+    ~ScopedVariant() { ::VariantClear(&m_v); }
     ScopedVariant(const ScopedVariant&) = delete;
     ScopedVariant& operator=(const ScopedVariant&) = delete;
-    VARIANT* get() { return &v_; }
+    VARIANT* get() { return &m_v; }
 
 private:
-    VARIANT v_;
+    VARIANT m_v;
 };
 
 class ScopedBstr {
 public:
     ScopedBstr() = default;
-    explicit ScopedBstr(const WideString& s) : b_(::SysAllocStringLen(W(s), static_cast<UINT>(s.size()))) {}
-    ~ScopedBstr() { ::SysFreeString(b_); }
+    explicit ScopedBstr(const WideString& s) : m_b(::SysAllocStringLen(W(s), static_cast<UINT>(s.size()))) {}
+    ~ScopedBstr() { ::SysFreeString(m_b); }
     ScopedBstr(const ScopedBstr&) = delete;
     ScopedBstr& operator=(const ScopedBstr&) = delete;
-    BSTR get() const { return b_; }
+    BSTR get() const { return m_b; }
     BSTR* put() {
-        ::SysFreeString(b_);
-        b_ = nullptr;
-        return &b_;
+        ::SysFreeString(m_b);
+        m_b = nullptr;
+        return &m_b;
     }
-    WideString str() const { return b_ ? FromW(b_, ::SysStringLen(b_)) : WideString(); }
+    WideString str() const { return m_b ? FromW(m_b, ::SysStringLen(m_b)) : WideString(); }
 
 private:
-    BSTR b_ = nullptr;
+    BSTR m_b = nullptr;
+};
+
+// The reference count of a COM object we implement: one reference from its making, and the
+// last Release deletes it. The object answers AddRef and Release with these two.
+template <typename Object>
+class RefCounted {
+protected:
+    ULONG AddReference() { return ++m_refs; }
+    ULONG DropReference() {
+        const ULONG n = --m_refs;
+        if (n == 0) delete static_cast<Object*>(this);
+        return n;
+    }
+    ~RefCounted() = default;
+
+private:
+    std::atomic<ULONG> m_refs{1};
 };
 
 // The string a VARIANT argument holds (BSTR, possibly behind a by-reference variant).

@@ -1,7 +1,11 @@
-// Owners of kernel handles and registry keys: each is closed exactly once.
+// Owners of kernel handles, registry keys, file searches and safe arrays: each is closed
+// exactly once. (WinINet's handles have theirs beside their one user, the login.)
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
+
+#include <utility>
 
 namespace tessel {
 
@@ -10,31 +14,33 @@ class UniqueHandle {
 public:
     using Handle = typename Traits::Handle;
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle h) : h_(h) {}
+    explicit UniqueHandle(Handle h) : m_h(h) {}
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.h_) { other.h_ = Traits::Invalid(); }
+    UniqueHandle(UniqueHandle&& other) noexcept : m_h(other.m_h) { other.m_h = Traits::Invalid(); }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) {
-            reset(other.h_);
-            other.h_ = Traits::Invalid();
+            reset(other.m_h);
+            other.m_h = Traits::Invalid();
         }
         return *this;
     }
     ~UniqueHandle() { reset(); }
     void reset(Handle h = Traits::Invalid()) {
-        if (h_ != Traits::Invalid()) Traits::Close(h_);
-        h_ = h;
+        if (m_h != Traits::Invalid()) Traits::Close(m_h);
+        m_h = h;
     }
-    Handle get() const { return h_; }
+    Handle get() const { return m_h; }
     Handle* put() {
         reset();
-        return &h_;
+        return &m_h;
     }
-    explicit operator bool() const { return h_ != Traits::Invalid(); }
+    explicit operator bool() const { return m_h != Traits::Invalid(); }
+    // Handed on: no longer closed here.
+    Handle release() { return std::exchange(m_h, Traits::Invalid()); }
 
 private:
-    Handle h_ = Traits::Invalid();
+    Handle m_h = Traits::Invalid();
 };
 
 struct KernelHandleTraits {
@@ -52,8 +58,20 @@ struct RegKeyTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::RegCloseKey(h); }
 };
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+struct SafeArrayTraits {
+    using Handle = SAFEARRAY*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::SafeArrayDestroy(h); }
+};
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;
+using SafeArray = UniqueHandle<SafeArrayTraits>;
 
 }  // namespace tessel

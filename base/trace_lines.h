@@ -1,6 +1,6 @@
 // The trace's vocabulary: every line the program writes to its trace begins with one of
-// these. The tests read the trace; tests/bed/tracelines.py mirrors this list, so a line
-// changed here is changed there too.
+// these. The tests read the trace through tests/bed/tracelines.py, which reads this file:
+// keep each line in this one form.
 #pragma once
 
 namespace tessel::lines {
@@ -51,6 +51,7 @@ inline constexpr char16_t kRetry[] = u"retry: login and viewer request again";
 inline constexpr char16_t kBackToStartPage[] = u"back to the start page refused";
 inline constexpr char16_t kWindowClosing[] = u"page closes the window";
 inline constexpr char16_t kNewWindow[] = u"new window: ";
+inline constexpr char16_t kScriptError[] = u"script error: ";
 inline constexpr char16_t kExit[] = u"exit";
 // "login: 200" or "login: not 200".
 inline constexpr char16_t kLogin[] = u"login: ";

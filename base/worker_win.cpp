@@ -17,17 +17,17 @@ unsigned __stdcall RunWork(void* work) {
 BackgroundCall::BackgroundCall(std::function<void()> work) {
     auto owned = std::make_unique<std::function<void()>>(std::move(work));
     // _beginthreadex rather than CreateThread: the C runtime sets up the thread's own state.
-    done_.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &RunWork, owned.get(), 0, nullptr)));
-    if (done_) {
+    m_done.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &RunWork, owned.get(), 0, nullptr)));
+    if (m_done) {
         owned.release();  // the thread's now
         return;
     }
     (*owned)();
-    done_.reset(::CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    m_done.reset(::CreateEventW(nullptr, TRUE, TRUE, nullptr));
 }
 
 BackgroundCall::~BackgroundCall() {
-    if (done_ && waits_) ::WaitForSingleObject(done_.get(), INFINITE);
+    if (m_done && m_waits) ::WaitForSingleObject(m_done.get(), INFINITE);
 }
 
 }  // namespace tessel

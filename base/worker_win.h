@@ -21,13 +21,13 @@ public:
     BackgroundCall& operator=(const BackgroundCall&) = delete;
 
     // Signalled once the work has returned; what it wrote is then visible to the waiter.
-    HANDLE Done() const { return done_.get(); }
+    HANDLE Done() const { return m_done.get(); }
     // Nobody will wait for the work any more: it ends on its own, or with the process.
-    void LetGo() { waits_ = false; }
+    void LetGo() { m_waits = false; }
 
 private:
-    KernelHandle done_;
-    bool waits_ = true;
+    KernelHandle m_done;
+    bool m_waits = true;
 };
 
 }  // namespace tessel

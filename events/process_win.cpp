@@ -36,12 +36,12 @@ std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString co
                           &pi))
         return nullptr;
     std::unique_ptr<ToolRun> run(new ToolRun());
-    run->process_.reset(pi.hProcess);
+    run->m_process.reset(pi.hProcess);
     KernelHandle thread(pi.hThread);
-    run->job_ = KillOnCloseJob();
-    if (!run->job_ || !::AssignProcessToJobObject(run->job_.get(), pi.hProcess)) {
+    run->m_job = KillOnCloseJob();
+    if (!run->m_job || !::AssignProcessToJobObject(run->m_job.get(), pi.hProcess)) {
         Trace(lines::kRunWithoutJob);
-        run->job_.reset();
+        run->m_job.reset();
     }
     ::ResumeThread(thread.get());
     return run;
@@ -49,14 +49,14 @@ std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString co
 
 DWORD ToolRun::ExitCode() const {
     DWORD code = 0;
-    if (!::GetExitCodeProcess(process_.get(), &code)) code = static_cast<DWORD>(-1);
+    if (!::GetExitCodeProcess(m_process.get(), &code)) code = static_cast<DWORD>(-1);
     return code;
 }
 
 void ToolRun::Kill() {
-    if (!job_ || !::TerminateJobObject(job_.get(), 1)) ::TerminateProcess(process_.get(), 1);
+    if (!m_job || !::TerminateJobObject(m_job.get(), 1)) ::TerminateProcess(m_process.get(), 1);
     // A killed process ends at once; the bound only keeps a stuck one from holding the window.
-    ::WaitForSingleObject(process_.get(), 5000);
+    ::WaitForSingleObject(m_process.get(), 5000);
 }
 
 }  // namespace tessel

@@ -26,7 +26,7 @@ public:
     ~ToolRun() = default;  // closing the job ends a run still going
 
     // Signalled when the run has ended.
-    HANDLE Process() const { return process_.get(); }
+    HANDLE Process() const { return m_process.get(); }
     // Once the run has ended: its exit code.
     DWORD ExitCode() const;
     // Ends the run at once and waits until it has ended, so its files can go.
@@ -34,8 +34,8 @@ public:
 
 private:
     ToolRun() = default;
-    KernelHandle job_;
-    KernelHandle process_;
+    KernelHandle m_job;
+    KernelHandle m_process;
 };
 
 }  // namespace tessel

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "base/file_win.h"
 #include "base/handles_win.h"
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
@@ -27,35 +28,37 @@ public:
     ~WorkFile() { Remove(); }
     // A new, empty file; false when the name is taken or the folder cannot be written.
     bool Create(WideString path) {
-        file_.reset(::CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        m_file.reset(::CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file_) return false;
-        path_ = std::move(path);
+        if (!m_file) return false;
+        m_path = std::move(path);
         return true;
     }
-    const WideString& path() const { return path_; }
+    const WideString& path() const { return m_path; }
     // The data the tool wrote, on disk before anything relies on it.
-    bool Flush() { return file_ && ::FlushFileBuffers(file_.get()); }
+    bool Flush() { return m_file && ::FlushFileBuffers(m_file.get()); }
     // Let go so the file can be renamed.
-    void Close() { file_.reset(); }
+    void Close() { m_file.reset(); }
     // Moved into place: nothing to remove.
     void Release() {
-        file_.reset();
-        path_.clear();
+        m_file.reset();
+        m_path.clear();
     }
     void Remove() {
-        file_.reset();
-        if (!path_.empty()) ::DeleteFileW(W(path_));
-        path_.clear();
+        m_file.reset();
+        if (!m_path.empty()) ::DeleteFileW(W(m_path));
+        m_path.clear();
     }
 
 private:
-    FileHandle file_;
-    WideString path_;
+    FileHandle m_file;
+    WideString m_path;
 };
 
 namespace {
 
+// A header dump is small; a bound keeps a strange one from filling memory.
+constexpr std::size_t kHeaderDumpLimit = 1u << 20;
 constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Quorvex\\Vanta Deskhub";
 constexpr wchar_t kInstallValue[] = L"CommonFiles";
 
@@ -89,18 +92,6 @@ bool IsLiveProcess(unsigned long pid) {
     return ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
-std::string ReadSmallFile(const WideString& path) {
-    FileHandle file(::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) return bytes;
-    char buffer[4096];
-    DWORD n = 0;
-    // A header dump is small; a bound keeps a strange one from filling memory.
-    while (bytes.size() < (1u << 20) && ::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
-        bytes.append(buffer, n);
-    return bytes;
-}
 
 void TraceExit(const char16_t* what, const std::optional<DWORD>& code) {
     Trace(WideString(what) + Latin1ToWide(code ? std::to_string(*code) : std::string("not started")));
@@ -126,87 +117,81 @@ WideString FullPath(const WideString& path) {
 
 WideString FileNameOf(const WideString& path) { return path.substr(FolderOf(path).size()); }
 
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
-};
-
 }  // namespace
 
 ResultDelivery::ResultDelivery(DeliveryRequest request)
-    : request_(std::move(request)), part_(std::make_unique<WorkFile>()), head_(std::make_unique<WorkFile>()) {
+    : m_request(std::move(request)), m_part(std::make_unique<WorkFile>()), m_head(std::make_unique<WorkFile>()) {
     StartDownload();
 }
 
 void ResultDelivery::StartDownload() {
-    if (!request_.outputPath) {
+    if (!m_request.outputPath) {
         Trace(lines::kResultNoOutputPath);
         return Finish(Delivery::NoOutputPath);
     }
-    const WideString given(CutAtNul(*request_.outputPath));
+    const WideString given(CutAtNul(*m_request.outputPath));
     // Given but empty: a result with nowhere to go is not delivered, and stays on the server.
     if (given.empty()) {
         Trace(lines::kResultOutputPathEmpty);
         return Finish(Delivery::Failed);
     }
-    output_ = FullPath(given);
-    if (!IsQuotablePath(output_)) {
+    m_output = FullPath(given);
+    if (!IsQuotablePath(m_output)) {
         Trace(lines::kResultOutputPathRefused);
         return Finish(Delivery::Failed);
     }
-    folder_ = WideString(FolderOf(output_));
-    if (request_.toolPath.empty()) {
+    m_folder = WideString(FolderOf(m_output));
+    if (m_request.toolPath.empty()) {
         Trace(lines::kResultNoTool);
         return Finish(Delivery::Failed);
     }
-    if (!CreatePair(folder_, *part_, *head_)) {
+    if (!CreatePair(m_folder, *m_part, *m_head)) {
         Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
     }
     // A line that would not fit, or that the location could bend, is not run: the result
     // then stays on the server.
-    const auto download = FormatDownloadCommand(request_.toolPath, FileNameOf(head_->path()),
-                                                FileNameOf(part_->path()), request_.location);
+    const auto download = FormatDownloadCommand(m_request.toolPath, FileNameOf(m_head->path()),
+                                                FileNameOf(m_part->path()), m_request.location);
     if (!download) {
         Trace(lines::kResultCommandRefused);
         return Finish(Delivery::Failed);
     }
-    run_ = StartRun(request_.toolPath, *download, folder_, lines::kDownloadExit);
-    if (!run_) {
+    m_run = StartRun(m_request.toolPath, *download, m_folder, lines::kDownloadExit);
+    if (!m_run) {
         Trace(lines::kResultDownloadFailed);
         Finish(Delivery::Failed);
     }
 }
 
 ResultDelivery::~ResultDelivery() {
-    if (run_) run_->Kill();  // before its files go; file work still going is waited for
+    if (m_run) m_run->Kill();  // before its files go; file work still going is waited for
 }
 
 HANDLE ResultDelivery::Pending() const {
-    if (run_) return run_->Process();
-    return fileWork_ ? fileWork_->Done() : nullptr;
+    if (m_run) return m_run->Process();
+    return m_fileWork ? m_fileWork->Done() : nullptr;
 }
 
 void ResultDelivery::Finish(Delivery outcome) {
-    run_.reset();
-    outcome_ = outcome;
-    part_->Remove();
-    head_->Remove();
+    m_run.reset();
+    m_outcome = outcome;
+    m_part->Remove();
+    m_head->Remove();
 }
 
 void ResultDelivery::Resume() {
-    if (fileWork_) return AfterSettling();
-    if (!run_) return;
-    const DWORD code = run_->ExitCode();
-    if (deleting_) {
+    if (m_fileWork) return AfterSettling();
+    if (!m_run) return;
+    const DWORD code = m_run->ExitCode();
+    if (m_deleting) {
         TraceExit(lines::kDeleteExit, code);
         return Finish(Delivery::Delivered);
     }
     TraceExit(lines::kDownloadExit, code);
-    run_.reset();
+    m_run.reset();
     // curl exits 0 for a 3xx answer and saves its body; only a whole 200 is the document.
-    if (!IsDeliveredDocument(code, ReadSmallFile(head_->path()))) {
+    if (!IsDeliveredDocument(code, ReadWholeFile(m_head->path(), kHeaderDumpLimit).value_or(""))) {
         Trace(lines::kResultDownloadFailed);
         return Finish(Delivery::Failed);
     }
@@ -224,7 +209,7 @@ namespace {
 // run holds its own open without sharing delete, and names them after its process.
 void SweepStaleWorkFiles(const WideString& folder) {
     WIN32_FIND_DATAW found;
-    UniqueHandle<FindHandleTraits> search(::FindFirstFileW(W(folder + u"~tessel-*"), &found));
+    FindHandle search(::FindFirstFileW(W(folder + u"~tessel-*"), &found));
     if (!search) return;
     int swept = 0;
     do {
@@ -243,9 +228,9 @@ void SweepStaleWorkFiles(const WideString& folder) {
 // thread. The rename can reach the disk before the data: the data goes first, and the
 // server's copy is deleted only once ours is durable.
 void ResultDelivery::AfterDownload() {
-    settling_ = std::make_shared<Settling>();
-    fileWork_ = std::make_unique<BackgroundCall>(
-        [settling = settling_, part = part_.get(), output = output_, folder = folder_] {
+    m_settling = std::make_shared<Settling>();
+    m_fileWork = std::make_unique<BackgroundCall>(
+        [settling = m_settling, part = m_part.get(), output = m_output, folder = m_folder] {
             if (!part->Flush()) return Trace(lines::kResultNotFlushed);
             part->Close();
             if (settling->cancelled) return Trace(lines::kResultMoveCancelled);
@@ -259,27 +244,27 @@ void ResultDelivery::AfterDownload() {
 }
 
 void ResultDelivery::AfterSettling() {
-    fileWork_.reset();
-    if (!settling_->moved) return Finish(Delivery::Failed);
+    m_fileWork.reset();
+    if (!m_settling->moved) return Finish(Delivery::Failed);
     // Closed while the file was moved: it is in place, and the server keeps its copy.
-    if (cancelled_) return Finish(Delivery::Delivered);
-    const auto remove = FormatDeleteCommand(request_.toolPath, request_.viewerBase, ResultFileName(request_.location));
+    if (m_cancelled) return Finish(Delivery::Delivered);
+    const auto remove = FormatDeleteCommand(m_request.toolPath, m_request.viewerBase, ResultFileName(m_request.location));
     if (remove) {
-        deleting_ = true;
-        run_ = StartRun(request_.toolPath, *remove, folder_, lines::kDeleteExit);
+        m_deleting = true;
+        m_run = StartRun(m_request.toolPath, *remove, m_folder, lines::kDeleteExit);
     }
-    if (!run_) Finish(Delivery::Delivered);
+    if (!m_run) Finish(Delivery::Delivered);
 }
 
 void ResultDelivery::Cancel() {
-    if (fileWork_) {
-        cancelled_ = true;
-        settling_->cancelled = true;
+    if (m_fileWork) {
+        m_cancelled = true;
+        m_settling->cancelled = true;
         return;
     }
-    if (!run_) return;
-    run_->Kill();
-    if (deleting_) {
+    if (!m_run) return;
+    m_run->Kill();
+    if (m_deleting) {
         Trace(lines::kResultDeleteCutShort);
         return Finish(Delivery::Delivered);
     }

@@ -52,7 +52,7 @@ public:
     // pending, and it moves nothing into place that it has not moved yet.
     void Cancel();
     // Once Pending() is null.
-    Delivery Outcome() const { return outcome_; }
+    Delivery Outcome() const { return m_outcome; }
 
 private:
     struct Settling;
@@ -61,16 +61,16 @@ private:
     void AfterDownload();
     void AfterSettling();
 
-    DeliveryRequest request_;
-    WideString output_;  // "OutputPath" as a full path
-    WideString folder_;  // its folder: where the working files are and the tool runs
-    std::unique_ptr<WorkFile> part_, head_;
-    std::unique_ptr<ToolRun> run_;
-    std::shared_ptr<Settling> settling_;
-    std::unique_ptr<BackgroundCall> fileWork_;  // flush, move and sweep, off the window's thread
-    bool deleting_ = false;
-    bool cancelled_ = false;
-    Delivery outcome_ = Delivery::Failed;
+    DeliveryRequest m_request;
+    WideString m_output;  // "OutputPath" as a full path
+    WideString m_folder;  // its folder: where the working files are and the tool runs
+    std::unique_ptr<WorkFile> m_part, m_head;
+    std::unique_ptr<ToolRun> m_run;
+    std::shared_ptr<Settling> m_settling;
+    std::unique_ptr<BackgroundCall> m_fileWork;  // flush, move and sweep, off the window's thread
+    bool m_deleting = false;
+    bool m_cancelled = false;
+    Delivery m_outcome = Delivery::Failed;
 };
 
 // The tool's path: the install folder from the registry and "\curl.exe"; empty when no

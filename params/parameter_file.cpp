@@ -17,38 +17,38 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 }  // namespace
 
 void ParameterFileParser::Feed(std::string_view bytes) {
-    if (form_ == Form::Unknown) {
+    if (m_form == Form::Unknown) {
         // Three bytes tell every mark apart; a shorter file is decided by Finish.
-        const std::size_t take = std::min(bytes.size(), 3 - start_.size());
-        start_.append(bytes.substr(0, take));
+        const std::size_t take = std::min(bytes.size(), 3 - m_start.size());
+        m_start.append(bytes.substr(0, take));
         bytes.remove_prefix(take);
-        if (start_.size() < 3) return;
+        if (m_start.size() < 3) return;
         TakeForm();
     }
     FeedForm(bytes);
 }
 
 void ParameterFileParser::TakeForm() {
-    std::string_view held = start_;
+    std::string_view held = m_start;
     if (StartsWith(held, kUtf8Mark)) {
-        form_ = Form::Utf8;
+        m_form = Form::Utf8;
         held.remove_prefix(kUtf8Mark.size());
     } else if (StartsWith(held, kUtf16LEMark)) {
-        form_ = Form::Utf16LE;
+        m_form = Form::Utf16LE;
         held.remove_prefix(kUtf16LEMark.size());
     } else if (StartsWith(held, kUtf16BEMark)) {
-        form_ = Form::Utf16BE;
+        m_form = Form::Utf16BE;
         held.remove_prefix(kUtf16BEMark.size());
     } else {
-        form_ = Form::NoMark;
+        m_form = Form::NoMark;
     }
     const std::string rest(held);
-    start_.clear();
+    m_start.clear();
     FeedForm(rest);
 }
 
 void ParameterFileParser::FeedForm(std::string_view bytes) {
-    if (form_ == Form::Utf16LE || form_ == Form::Utf16BE)
+    if (m_form == Form::Utf16LE || m_form == Form::Utf16BE)
         FeedUtf16(bytes);
     else
         FeedLines(bytes);
@@ -57,26 +57,26 @@ void ParameterFileParser::FeedForm(std::string_view bytes) {
 // UTF-16 becomes UTF-8 before the line rules apply: LF, CR, '=' and NUL keep their one-byte
 // forms and no other unit produces them, so the rules read the same text.
 void ParameterFileParser::FeedUtf16(std::string_view bytes) {
-    const bool little = form_ == Form::Utf16LE;
+    const bool little = m_form == Form::Utf16LE;
     const auto unit = [little](char a, char b) {
         const auto first = static_cast<unsigned char>(a), second = static_cast<unsigned char>(b);
         return static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
     };
     std::string utf8;
     std::size_t i = 0;
-    if (!oddByte_.empty() && !bytes.empty()) {
-        AppendUnit(utf8, unit(oddByte_[0], bytes[0]));
-        oddByte_.clear();
+    if (!m_oddByte.empty() && !bytes.empty()) {
+        AppendUnit(utf8, unit(m_oddByte[0], bytes[0]));
+        m_oddByte.clear();
         i = 1;
     }
     for (; i + 1 < bytes.size(); i += 2) AppendUnit(utf8, unit(bytes[i], bytes[i + 1]));
-    if (i < bytes.size()) oddByte_.assign(1, bytes[i]);
+    if (i < bytes.size()) m_oddByte.assign(1, bytes[i]);
     FeedLines(utf8);
 }
 
 void ParameterFileParser::AppendUnit(std::string& utf8, char16_t u) {
-    if (highUnit_) {
-        const char16_t high = std::exchange(highUnit_, u'\0');
+    if (m_highUnit) {
+        const char16_t high = std::exchange(m_highUnit, u'\0');
         if (IsLowSurrogate(u)) {
             const char16_t pair[] = {high, u};
             utf8 += ToUtf8(WideView(pair, 2));
@@ -85,7 +85,7 @@ void ParameterFileParser::AppendUnit(std::string& utf8, char16_t u) {
         utf8 += ToUtf8(WideView(&high, 1));
     }
     if (IsHighSurrogate(u))
-        highUnit_ = u;
+        m_highUnit = u;
     else
         utf8 += ToUtf8(WideView(&u, 1));
 }
@@ -94,11 +94,11 @@ void ParameterFileParser::FeedLines(std::string_view bytes) {
     while (!bytes.empty()) {
         const std::size_t lf = bytes.find('\n');
         std::string_view part = bytes.substr(0, lf);
-        if (!sawNul_) {
+        if (!m_sawNul) {
             // Bytes after a NUL are ignored; stop collecting so a NUL-padded line stays small.
             const std::size_t nul = part.find('\0');
-            line_.append(part.substr(0, nul));
-            sawNul_ = nul != std::string_view::npos;
+            m_line.append(part.substr(0, nul));
+            m_sawNul = nul != std::string_view::npos;
         }
         if (lf == std::string_view::npos) return;
         EndLine();
@@ -109,31 +109,31 @@ void ParameterFileParser::FeedLines(std::string_view bytes) {
 // The key is every byte before the first '=', the value every byte after it with one
 // trailing CR removed; a line without '=' is no parameter.
 void ParameterFileParser::EndLine() {
-    const std::string_view line = line_;
+    const std::string_view line = m_line;
     const std::size_t eq = line.find('=');
     if (eq != std::string_view::npos) {
         std::string_view value = line.substr(eq + 1);
         if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
         const std::string_view key = line.substr(0, eq);
-        if (form_ == Form::NoMark) allUtf8_ = allUtf8_ && IsValidUtf8(key) && IsValidUtf8(value);
-        entries_.emplace_back(key, value);
+        if (m_form == Form::NoMark) m_allUtf8 = m_allUtf8 && IsValidUtf8(key) && IsValidUtf8(value);
+        m_entries.emplace_back(key, value);
     }
-    line_.clear();
-    sawNul_ = false;
+    m_line.clear();
+    m_sawNul = false;
 }
 
 void ParameterFileParser::Finish() {
-    if (form_ == Form::Unknown) TakeForm();
-    if (highUnit_) {
-        const char16_t lone = std::exchange(highUnit_, u'\0');
+    if (m_form == Form::Unknown) TakeForm();
+    if (m_highUnit) {
+        const char16_t lone = std::exchange(m_highUnit, u'\0');
         FeedLines(ToUtf8(WideView(&lone, 1)));
     }
-    if (!line_.empty()) EndLine();
+    if (!m_line.empty()) EndLine();
     // Bytes that are not UTF-8 throughout are the ANSI code page's, as a legacy host writes.
-    const bool ansi = form_ == Form::NoMark && !allUtf8_;
-    for (auto& [key, value] : entries_)
-        map_.Store(ansi ? ansiToUtf8_(key) : std::move(key), ansi ? ansiToUtf8_(value) : std::move(value));
-    entries_.clear();
+    const bool ansi = m_form == Form::NoMark && !m_allUtf8;
+    for (auto& [key, value] : m_entries)
+        m_map.Store(ansi ? m_ansiToUtf8(key) : std::move(key), ansi ? m_ansiToUtf8(value) : std::move(value));
+    m_entries.clear();
 }
 
 }  // namespace tessel

@@ -21,7 +21,7 @@ namespace tessel {
 class ParameterFileParser {
 public:
     explicit ParameterFileParser(ParameterMap& map, BytesToUtf8 ansiToUtf8 = Latin1ToUtf8)
-        : map_(map), ansiToUtf8_(ansiToUtf8) {}
+        : m_map(map), m_ansiToUtf8(ansiToUtf8) {}
     void Feed(std::string_view bytes);
     void Finish();  // the last line need not end with LF; entries reach the map here
 
@@ -34,16 +34,16 @@ private:
     void FeedLines(std::string_view bytes);
     void EndLine();
 
-    ParameterMap& map_;
-    BytesToUtf8 ansiToUtf8_;
-    Form form_ = Form::Unknown;
-    std::string start_;  // the first bytes, until they tell the form
-    std::string line_;
-    bool sawNul_ = false;
-    std::string oddByte_;    // UTF-16: a unit's first byte waiting for its second
-    char16_t highUnit_ = 0;  // UTF-16: a high surrogate waiting for its partner
-    std::vector<std::pair<std::string, std::string>> entries_;
-    bool allUtf8_ = true;
+    ParameterMap& m_map;
+    BytesToUtf8 m_ansiToUtf8;
+    Form m_form = Form::Unknown;
+    std::string m_start;  // the first bytes, until they tell the form
+    std::string m_line;
+    bool m_sawNul = false;
+    std::string m_oddByte;    // UTF-16: a unit's first byte waiting for its second
+    char16_t m_highUnit = 0;  // UTF-16: a high surrogate waiting for its partner
+    std::vector<std::pair<std::string, std::string>> m_entries;
+    bool m_allUtf8 = true;
 };
 
 }  // namespace tessel

@@ -20,21 +20,16 @@ public:
 
     // Inserts or replaces; an existing entry keeps its place (the place follows the key).
     void Store(std::string key, std::string value);
-    // The stored value, or empty. An absent key is entered with an empty value.
-    const std::string& Lookup(std::string_view key);
-    // Read-only lookup for code that must not add entries (composition, size rule).
-    const std::string* Find(std::string_view key) const;
-    // The stored value, or nothing for an absent key; the map is not changed.
+    // The stored value, or nothing for an absent key; looking never changes the map.
     std::optional<std::string_view> Value(std::string_view key) const;
-    bool Contains(std::string_view key) const;
 
-    const_iterator begin() const { return entries_.begin(); }
-    const_iterator end() const { return entries_.end(); }
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
+    const_iterator begin() const { return m_entries.begin(); }
+    const_iterator end() const { return m_entries.end(); }
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
 
 private:
-    Container entries_;
+    Container m_entries;
 };
 
 namespace keys {

@@ -15,10 +15,10 @@ WideString WideValue(const ParameterMap& params, std::string_view key) {
 }  // namespace
 
 StartSequence::StartSequence(const ParameterMap& params)
-    : url_(ComposeViewerUrl(params, Utf8ToWide)), shared_(std::make_shared<Work>()) {
+    : m_url(ComposeViewerUrl(params, Utf8ToWide)), m_shared(std::make_shared<Work>()) {
     // A document on a slow share, and the server's answer, are waited for off the window's thread.
-    work_ = std::make_unique<BackgroundCall>(
-        [work = shared_, document = WideValue(params, keys::kInputPath), host = WideValue(params, keys::kServerIP)] {
+    m_work = std::make_unique<BackgroundCall>(
+        [work = m_shared, document = WideValue(params, keys::kInputPath), host = WideValue(params, keys::kServerIP)] {
             LoadPostData(document, *work->postData.get(), *work->headers.get());
             work->outcome = LoginToServer(host, work->abort);
         });
@@ -27,18 +27,18 @@ StartSequence::StartSequence(const ParameterMap& params)
 StartSequence::~StartSequence() = default;
 
 void StartSequence::Abandon() {
-    shared_->abort.Abort();
-    work_->LetGo();
+    m_shared->abort.Abort();
+    m_work->LetGo();
 }
 
 LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {
-    const LoginOutcome outcome = shared_->outcome;
+    const LoginOutcome outcome = m_shared->outcome;
     if (outcome.kind == LoginOutcome::Kind::HttpLayerError) {
         Trace(lines::kLoginUnhandledError);
         return outcome;
     }
-    Trace(lines::kNavigateViewer + url_);
-    TESSEL_CHECK(browser.Navigate(url_, shared_->postData.get(), shared_->headers.get()));
+    Trace(lines::kNavigateViewer + m_url);
+    TESSEL_CHECK(browser.Navigate(m_url, m_shared->postData.get(), m_shared->headers.get()));
     return outcome;
 }
 

@@ -24,13 +24,13 @@ public:
     ~StartSequence();
 
     // Signalled once the document is read and the login is over.
-    HANDLE Ready() const { return work_->Done(); }
+    HANDLE Ready() const { return m_work->Done(); }
     // After Ready: navigates the browser to the viewer page, with the document, unless an
     // HTTP-layer error escaped the login. The login's outcome, for the caller to report.
     LoginOutcome OpenViewer(WebBrowser& browser);
     // The run ends first: the login is cut off where it stands and nothing waits for it.
     void Abandon();
-    const WideString& ViewerUrl() const { return url_; }
+    const WideString& ViewerUrl() const { return m_url; }
 
 private:
     struct Work {
@@ -38,9 +38,9 @@ private:
         LoginOutcome outcome{LoginOutcome::Kind::NotAccepted};
         LoginAbort abort;
     };
-    WideString url_;
-    std::shared_ptr<Work> shared_;  // the thread's too, so it may outlive this sequence
-    std::unique_ptr<BackgroundCall> work_;
+    WideString m_url;
+    std::shared_ptr<Work> m_shared;  // the thread's too, so it may outlive this sequence
+    std::unique_ptr<BackgroundCall> m_work;
 };
 
 }  // namespace tessel

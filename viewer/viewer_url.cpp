@@ -3,7 +3,7 @@
 namespace tessel {
 
 WideString ComposeViewerUrl(const ParameterMap& map, NarrowToWide toWide) {
-    const std::string* base = map.Find(keys::kURL);
+    const auto base = map.Value(keys::kURL);
     WideString url = base ? toWide(CutAtNul(*base)) : WideString();
     url += u'?';
     for (const auto& [key, value] : map) {

@@ -24,7 +24,6 @@ public:
     static Application* Current();
 
     // The dialog that stands for the application while it runs.
-    ModalDialog* m_pMainWnd = nullptr;
     // The command-line tail, as a GUI entry point receives it.
     WideString m_commandLine;
     HINSTANCE m_hInstance = nullptr;

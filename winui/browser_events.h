@@ -24,8 +24,9 @@ struct BrowserEvent {
     BrowserEvent Kept() const { return {url, nullptr, status, nullptr, nullptr}; }
 };
 
-// Implemented by whoever sinks a browser control's events (the dialog): its event-sink map
-// says which of them it takes from which control.
+// Implemented by whoever sinks a browser control's events (the dialog, a popup): its
+// event-sink map names, for each event of each control it takes, the member that handles it.
+// Adding an event is a decode case and a map line.
 class BrowserEvents {
 public:
     using Handler = void (BrowserEvents::*)(const BrowserEvent&);
@@ -34,13 +35,11 @@ public:
         DISPID dispid;   // DISPID_* of the control's event interface
         Handler handler;
     };
-
-    virtual void OnBeforeNavigate2(const BrowserEvent&) {}
-    virtual void OnDownloadComplete(const BrowserEvent&) {}
-    virtual void OnDocumentComplete(const BrowserEvent&) {}
-    virtual void OnNavigateError(const BrowserEvent&) {}
-    virtual void OnWindowClosing(const BrowserEvent&) {}
-    virtual void OnNewWindow3(const BrowserEvent&) {}
+    // A derived sink's member as a map entry, as ModalDialog::On is for messages.
+    template <typename Sink>
+    static constexpr EventSinkEntry On(UINT controlId, DISPID dispid, void (Sink::*handler)(const BrowserEvent&)) {
+        return {controlId, dispid, static_cast<Handler>(handler)};
+    }
 
     // Controls report their events here: decoded once, then routed by the sink map.
     void FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params);

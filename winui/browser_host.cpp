@@ -5,6 +5,7 @@
 #include <olectl.h>
 
 #include <atomic>
+#include <memory>
 
 #include "base/trace_win.h"
 #include "winui/browser_events.h"
@@ -15,7 +16,7 @@ namespace tessel {
 namespace {
 
 // DWebBrowserEvents2 sink: hands every event to its target's sink map, nothing else.
-class BrowserEventSink final : public IDispatch {
+class BrowserEventSink final : public IDispatch, private RefCounted<BrowserEventSink> {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -27,12 +28,8 @@ public:
         }
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
+    STDMETHODIMP_(ULONG) Release() override { return DropReference(); }
     STDMETHODIMP GetTypeInfoCount(UINT* n) override {
         if (n) *n = 0;
         return S_OK;
@@ -41,16 +38,16 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
-        if (target_ && params) target_->FireControlEvent(controlId_, id, *params);
+        if (m_target && params) m_target->FireControlEvent(m_controlId, id, *params);
         return S_OK;
     }
 
-    BrowserEvents* target_ = nullptr;
-    UINT controlId_ = 0;
+    BrowserEvents* m_target = nullptr;
+    UINT m_controlId = 0;
 
 private:
+    friend class RefCounted<BrowserEventSink>;
     ~BrowserEventSink() = default;
-    std::atomic<ULONG> refs_{1};
 };
 
 struct HostState {
@@ -112,7 +109,7 @@ void Unembed(HostState& st) {
         st.object.Reset();
     }
     if (st.site) st.site->Detach();
-    if (st.sink) st.sink->target_ = nullptr;
+    if (st.sink) st.sink->m_target = nullptr;
 }
 
 // The control's own window, where the keyboard focus belongs.
@@ -126,7 +123,8 @@ HWND ControlWindow(const HostState& st) {
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE: {
-        auto* st = new HostState();
+        // The window owns its state from here until WM_NCDESTROY.
+        auto* st = std::make_unique<HostState>().release();
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(st));
         // A control that cannot be made fails the window, and with it the dialog.
         if (!Embed(hwnd, *st)) return -1;
@@ -154,7 +152,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (HostState* st = StateOf(hwnd)) Unembed(*st);
         return 0;
     case WM_NCDESTROY:
-        delete StateOf(hwnd);
+        std::unique_ptr<HostState>(StateOf(hwnd)).reset();
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         return 0;
     case WM_ERASEBKGND:
@@ -162,9 +160,9 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case kDownloadsStoppedMessage:
         // The same check as DownloadComplete's: a result is taken once, whichever comes first.
         if (HostState* st = StateOf(hwnd); st && st->site) st->site->CheckTaken();
-        if (HostState* st = StateOf(hwnd); st && st->sink && st->sink->target_) {
+        if (HostState* st = StateOf(hwnd); st && st->sink && st->sink->m_target) {
             DISPPARAMS none{nullptr, nullptr, 0, 0};
-            st->sink->target_->FireControlEvent(st->sink->controlId_, DISPID_DOWNLOADCOMPLETE, none);
+            st->sink->m_target->FireControlEvent(st->sink->m_controlId, DISPID_DOWNLOADCOMPLETE, none);
         }
         return 0;
     default:
@@ -205,8 +203,8 @@ void SetControlFactory(ControlFactory factory) { g_factory = factory ? factory :
 
 void SetBrowserEventTarget(HWND host, BrowserEvents* target, UINT controlId) {
     if (HostState* st = host ? StateOf(host) : nullptr; st && st->sink) {
-        st->sink->target_ = target;
-        st->sink->controlId_ = controlId;
+        st->sink->m_target = target;
+        st->sink->m_controlId = controlId;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <mshtmcid.h>
 #include <mshtml.h>
 
+#include "base/trace_lines.h"
 #include "base/trace_win.h"
 
 namespace tessel {
@@ -55,7 +56,7 @@ WideString TextProperty(IDispatch* object, const wchar_t* name) {
 
 }  // namespace
 
-BrowserSite::BrowserSite(HWND host) : host_(host) {}
+BrowserSite::BrowserSite(HWND host) : m_host(host) {}
 
 STDMETHODIMP BrowserSite::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
@@ -76,12 +77,6 @@ STDMETHODIMP BrowserSite::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) BrowserSite::Release() {
-    const ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-}
-
 STDMETHODIMP BrowserSite::GetContainer(IOleContainer** c) {
     if (c) *c = nullptr;
     return E_NOINTERFACE;
@@ -89,7 +84,7 @@ STDMETHODIMP BrowserSite::GetContainer(IOleContainer** c) {
 
 STDMETHODIMP BrowserSite::GetWindow(HWND* h) {
     if (!h) return E_POINTER;
-    *h = host_;
+    *h = m_host;
     return S_OK;
 }
 
@@ -100,11 +95,11 @@ STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlace
         AddRef();
     }
     if (doc) *doc = nullptr;
-    if (pos) ::GetClientRect(host_, pos);
-    if (clip) ::GetClientRect(host_, clip);
+    if (pos) ::GetClientRect(m_host, pos);
+    if (clip) ::GetClientRect(m_host, clip);
     if (info) {
         info->fMDIApp = FALSE;
-        info->hwndFrame = ::GetAncestor(host_, GA_ROOT);
+        info->hwndFrame = ::GetAncestor(m_host, GA_ROOT);
         info->haccel = nullptr;
         info->cAccelEntries = 0;
     }
@@ -112,7 +107,7 @@ STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlace
 }
 
 STDMETHODIMP BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
-    active_ = object;
+    m_active = object;
     return S_OK;
 }
 
@@ -135,7 +130,7 @@ namespace {
 const GUID kMshtmlCommands = {0xDE4BA900, 0x59CA, 0x11CF, {0x95, 0x92, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 // Takes nothing: a file dropped on the page neither replaces it nor looks like a result.
-class RefusingDropTarget final : public IDropTarget {
+class RefusingDropTarget final : public IDropTarget, private RefCounted<RefusingDropTarget> {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -144,24 +139,20 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
+    STDMETHODIMP_(ULONG) Release() override { return DropReference(); }
     STDMETHODIMP DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override { return Refuse(effect); }
     STDMETHODIMP DragOver(DWORD, POINTL, DWORD* effect) override { return Refuse(effect); }
     STDMETHODIMP DragLeave() override { return S_OK; }
     STDMETHODIMP Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override { return Refuse(effect); }
 
 private:
+    friend class RefCounted<RefusingDropTarget>;
     ~RefusingDropTarget() = default;
     static HRESULT Refuse(DWORD* effect) {
         if (effect) *effect = DROPEFFECT_NONE;
         return S_OK;
     }
-    std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace
@@ -209,7 +200,7 @@ bool BrowserSite::FocusIsEditable() const {
     ComPtr<IDispatch> dispatch;
     ComPtr<IHTMLDocument2> document;
     ComPtr<IHTMLElement> element;
-    if (!active_ || FAILED(active_.As(&browser)) || FAILED(browser->get_Document(&dispatch)) || !dispatch ||
+    if (!m_active || FAILED(m_active.As(&browser)) || FAILED(browser->get_Document(&dispatch)) || !dispatch ||
         FAILED(dispatch.As(&document)) || FAILED(document->get_activeElement(&element)) || !element)
         return false;
     ComPtr<IHTMLElement3> editable;
@@ -251,7 +242,7 @@ STDMETHODIMP BrowserSite::ShowContextMenu(DWORD, POINT* at, IUnknown* commands, 
         ::AppendMenuW(menu, MF_STRING | ((state.cmdf & OLECMDF_ENABLED) ? 0 : MF_GRAYED), item.id, item.text);
     }
     const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at->x, at->y, 0, host_, nullptr));
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at->x, at->y, 0, m_host, nullptr));
     ::DestroyMenu(menu);
     if (chosen) target->Exec(&kMshtmlCommands, chosen, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
     return S_OK;  // shown: not the control's own menu
@@ -282,7 +273,7 @@ STDMETHODIMP BrowserSite::QueryStatus(const GUID* group, ULONG count, OLECMD com
 }
 
 void BrowserSite::PostCheck() {
-    if (!checkPosted_.exchange(true)) ::PostMessageW(host_, kDownloadsStoppedMessage, 0, 0);
+    if (!m_checkPosted.exchange(true)) ::PostMessageW(m_host, kDownloadsStoppedMessage, 0, 0);
 }
 
 STDMETHODIMP BrowserSite::SetStatusText(LPCOLESTR) {
@@ -317,8 +308,8 @@ WideString DescribeScriptError(const VARIANT* document) {
     const ComPtr<IDispatch> doc = DispatchOf(document);
     const ComPtr<IDispatch> window = ObjectProperty(doc.Get(), L"parentWindow");
     const ComPtr<IDispatch> event = ObjectProperty(window.Get(), L"event");
-    if (!event) return u"script error: (no details)";
-    return u"script error: " + TextProperty(event.Get(), L"errorMessage") + u" at " +
+    if (!event) return lines::kScriptError + WideString(u"(no details)");
+    return lines::kScriptError + TextProperty(event.Get(), L"errorMessage") + u" at " +
            TextProperty(event.Get(), L"errorUrl") + u" line " + TextProperty(event.Get(), L"errorLine") +
            u" char " + TextProperty(event.Get(), L"errorCharacter") + u" code " +
            TextProperty(event.Get(), L"errorCode");

@@ -35,14 +35,15 @@ class BrowserSite final : public IOleClientSite,
                           public IOleInPlaceSite,
                           public IOleInPlaceFrame,
                           public IDocHostUIHandler,
-                          public IOleCommandTarget {
+                          public IOleCommandTarget,
+                          private RefCounted<BrowserSite> {
 public:
     explicit BrowserSite(HWND host);
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
+    STDMETHODIMP_(ULONG) Release() override { return DropReference(); }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
@@ -114,17 +115,17 @@ public:
     STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT*) override;
     STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD, VARIANT* in, VARIANT* out) override;
 
-    IOleInPlaceActiveObject* active() const { return active_.Get(); }
+    IOleInPlaceActiveObject* active() const { return m_active.Get(); }
     // The host took the posted check: the next report posts another.
-    void CheckTaken() { checkPosted_ = false; }
-    void Detach() { active_.Reset(); }
+    void CheckTaken() { m_checkPosted = false; }
+    void Detach() { m_active.Reset(); }
 
 private:
+    friend class RefCounted<BrowserSite>;
     ~BrowserSite() = default;
-    std::atomic<ULONG> refs_{1};
-    HWND host_;
-    ComPtr<IOleInPlaceActiveObject> active_;
-    std::atomic<bool> checkPosted_{false};  // one check waits in the queue at a time
+    HWND m_host;
+    ComPtr<IOleInPlaceActiveObject> m_active;
+    std::atomic<bool> m_checkPosted{false};  // one check waits in the queue at a time
     void PostCheck();
     bool FocusIsEditable() const;
 };

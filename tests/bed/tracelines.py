@@ -1,52 +1,16 @@
-"""The program's trace lines, as base/trace_lines.h names them: every test and tool that
-reads the trace takes them from here, so a line changed there is changed here once."""
+"""The program's trace lines, read from base/trace_lines.h, the one place they are written:
+its kNavigateViewer is NAVIGATE_VIEWER here. Every test and tool that reads the trace takes
+them from here, so nothing can drift."""
+import os
+import re
 
-PARAMETERS_FROM_FILE = "parameters from file: "
-PARAMETERS_FROM_COMMAND_LINE = "parameters from command line"
-START_REFUSED = "exit -1: missing launch parameters"
-NAVIGATE_START_PAGE = "navigate start page: "
-NAVIGATE_VIEWER = "navigate viewer: "
-NAVIGATE_COPY_DATA = "navigate copydata: "
-COPY_DATA_IGNORED = "copydata ignored"
-COPY_DATA_HELD = "copydata held: the run ends with its result"
-BEFORE_NAVIGATE = "before navigate: "
-EXIT_WORD = "exit word"
-CLOSE = "close"
-ZOOM = "zoom: "
-TITLE = "title: "
-LOGIN_NO_CONNECTION = "login: no connection"
-LOGIN_SEND_FAILED = "login: send failed"
-LOGIN_TOO_MANY_REDIRECTS = "login: too many redirects"
-LOGIN_UNHANDLED_ERROR = "login: unhandled HTTP-layer error"
-DOWNLOAD_COMPLETE = "download complete: "
-RUN = "run: "
-RUN_WITHOUT_JOB = "run: without a job"
-DOWNLOAD_EXIT = "download exit: "
-DELETE_EXIT = "delete exit: "
-RESULT_NO_OUTPUT_PATH = "result: no output path"
-RESULT_OUTPUT_PATH_EMPTY = "result: output path empty"
-RESULT_OUTPUT_PATH_REFUSED = "result: output path refused"
-RESULT_NO_WORKING_FILE = "result: no working file beside the output"
-RESULT_COMMAND_REFUSED = "result: download command refused"
-RESULT_DOWNLOAD_FAILED = "result: download failed, nothing deleted"
-RESULT_NOT_FLUSHED = "result: could not flush, nothing deleted"
-RESULT_NOT_MOVED = "result: could not move into place, nothing deleted"
-RESULT_DELIVERED = "result: delivered"
-RESULT_DELETE_CUT_SHORT = "result: delete cut short by a close"
-RESULT_DOWNLOAD_CANCELLED = "result: download cancelled by a close, nothing deleted"
-RESULT_SWEPT = "result: swept stale working files: "
-RESULT_NO_TOOL = "result: no tool folder registered, nothing run"
-RESULT_NOT_STARTED = "result: closed before its delivery, nothing deleted"
-LOGIN_ABANDONED = "login: abandoned by a close"
-END_SESSION = "end of session"
-TIMER_IGNORED = "timer ignored: "
-NAVIGATE_ERROR = "navigate error: "
-NAVIGATE_UNREACHABLE = "navigate unreachable page: "
-RETRY = "retry: login and viewer request again"
-EXIT = "exit"
-LOGIN = "login: "
-LOGIN_200 = "login: 200"
-LOGIN_NOT_200 = "login: not 200"
+_HEADER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "base", "trace_lines.h")
+_LINE = re.compile(r'inline constexpr char16_t k(\w+)\[\] = u"((?:[^"\\]|\\.)*)";')
+
+with open(_HEADER, encoding="utf-8") as _f:
+    for _camel, _text in _LINE.findall(_f.read()):
+        _name = re.sub(r"(?<=[a-z0-9])(?=[A-Z])|(?<=[a-z])(?=[0-9])", "_", _camel).upper()
+        globals()[_name] = _text.encode().decode("unicode_escape")
 
 # Every navigation the program asks of the browser, in the order a run makes them.
-NAVIGATIONS = (NAVIGATE_START_PAGE, NAVIGATE_VIEWER, NAVIGATE_COPY_DATA)
+NAVIGATIONS = (NAVIGATE_START_PAGE, NAVIGATE_VIEWER, NAVIGATE_COPY_DATA)  # noqa: F821

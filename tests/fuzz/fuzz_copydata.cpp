@@ -1,6 +1,6 @@
 // Navigation request: only 2,558-byte payloads decode, never past the URL field.
 #include <optional>
-#include "app/shell_logic.h"
+#include "app/navigation_request.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -55,8 +55,8 @@ TEST(CommandLine, EveryLetterReachesTheMapAsUtf8) {
                                  {"lone", "a\xED\xA0\x80" "b"},
                                  {"\xE6\x97\xA5", "\xF0\x9F\x98\x80"}}));
     // Each comes back whole.
-    EXPECT_EQ(Utf8ToWide(*m.Find("lone")), WideString(u"a\xD800" u"b"));
-    EXPECT_EQ(Utf8ToWide(*m.Find("\xE6\x97\xA5")), u"\U0001F600");
+    EXPECT_EQ(Utf8ToWide(*m.Value("lone")), WideString(u"a\xD800" u"b"));
+    EXPECT_EQ(Utf8ToWide(*m.Value("\xE6\x97\xA5")), u"\U0001F600");
 }
 
 TEST(CommandLine, WhitespaceSetIncludesNelNbspAndClassifier) {
@@ -65,17 +65,17 @@ TEST(CommandLine, WhitespaceSetIncludesNelNbspAndClassifier) {
     // U+2003 above U+00FF is trimmed only when the classifier calls it a space.
     ParameterMap n;
     ParseCommandLineParameters(u"\"B=2\u2003\"", n, [](char16_t) { return false; });
-    EXPECT_EQ(*n.Find("B"), "2\xE2\x80\x83");
+    EXPECT_EQ(*n.Value("B"), "2\xE2\x80\x83");
     ParameterMap o;
     ParseCommandLineParameters(u"\"B=2\u2003\"", o, [](char16_t c) { return c == 0x2003; });
-    EXPECT_EQ(*o.Find("B"), "2");
+    EXPECT_EQ(*o.Value("B"), "2");
 }
 
 TEST(CommandLine, LongKeysAndValuesAreStoredWhole) {
     WideString value(40000, u'v');
     ParameterMap m;
     ASSERT_TRUE(ParseCommandLineParameters(u"\"K=" + value + u"\"", m));
-    EXPECT_EQ(m.Find("K")->size(), 40000u);
+    EXPECT_EQ(m.Value("K")->size(), 40000u);
 }
 
 TEST(CommandLine, StopsAtNulUnit) {

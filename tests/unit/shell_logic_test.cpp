@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/shell_logic.h"
+#include "app/local_pages.h"
+#include "app/navigation_request.h"
+#include "app/window_size.h"
 
 using namespace tessel;
 
@@ -25,7 +27,7 @@ TEST(WindowSize, BothKeysOrDefault) {
     EXPECT_EQ(ChooseWindowSize(m).width, 1260);
     m.Store("WindowWidth", "900");
     EXPECT_EQ(ChooseWindowSize(m).width, 1260);
-    EXPECT_FALSE(m.Contains("WindowHeight"));  // the search adds no key
+    EXPECT_FALSE(m.Value("WindowHeight"));  // the search adds no key
     m.Store("WindowHeight", "700");
     auto s = ChooseWindowSize(m);
     EXPECT_EQ(s.width, 900);

@@ -41,17 +41,17 @@ public:
     STDMETHODIMP GetConnectionInterface(IID*) override { return E_NOTIMPL; }
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
     STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
-        sink_ = sink;
+        m_sink = sink;
         *cookie = 42;
         return S_OK;
     }
     STDMETHODIMP Unadvise(DWORD cookie) override {
         g_log.push_back(cookie == 42 ? "unadvise" : "unadvise?");
-        sink_ = nullptr;
+        m_sink = nullptr;
         return S_OK;
     }
     STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
-    IUnknown* sink_ = nullptr;
+    IUnknown* m_sink = nullptr;
 };
 
 // Just enough of an ActiveX control: in-place and UI activation through the site, the
@@ -83,7 +83,7 @@ public:
     // IOleObject
     STDMETHODIMP SetClientSite(IOleClientSite* site) override {
         if (!site) g_log.push_back("site released");
-        site_ = site;
+        m_site = site;
         return S_OK;
     }
     STDMETHODIMP GetClientSite(IOleClientSite**) override { return E_NOTIMPL; }
@@ -98,9 +98,9 @@ public:
     STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
     STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rc) override {
         g_log.push_back("verb " + std::to_string(verb));
-        if (verb != OLEIVERB_UIACTIVATE || uiActive_) return S_OK;
-        if (!window_)
-            window_ = g_controlWindow = CreateWindowW(L"TesselStubControl", L"", WS_CHILD | WS_VISIBLE, rc->left,
+        if (verb != OLEIVERB_UIACTIVATE || m_uiActive) return S_OK;
+        if (!m_window)
+            m_window = g_controlWindow = CreateWindowW(L"TesselStubControl", L"", WS_CHILD | WS_VISIBLE, rc->left,
                                                       rc->top, rc->right - rc->left, rc->bottom - rc->top, parent,
                                                       nullptr, GetModuleHandleW(nullptr), nullptr);
         IOleInPlaceSite* inplace = nullptr;
@@ -115,12 +115,12 @@ public:
         inplace->GetWindowContext(&frame, &doc, &pos, &clip, &info);
         if (frame) {
             frame->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"stub");
-            frame_ = frame;
+            m_frame = frame;
         }
         if (doc) doc->Release();
         inplace->Release();
-        uiActive_ = true;
-        SetFocus(window_);
+        m_uiActive = true;
+        SetFocus(m_window);
         return S_OK;
     }
     STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
@@ -138,26 +138,26 @@ public:
 
     // IOleWindow, for both the in-place object and the active object
     STDMETHODIMP GetWindow(HWND* h) override {
-        *h = window_;
-        return window_ ? S_OK : E_FAIL;
+        *h = m_window;
+        return m_window ? S_OK : E_FAIL;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     // IOleInPlaceObject
     STDMETHODIMP InPlaceDeactivate() override {
         g_log.push_back("deactivate");
-        if (window_) DestroyWindow(window_);
-        window_ = nullptr;
+        if (m_window) DestroyWindow(m_window);
+        m_window = nullptr;
         return S_OK;
     }
     STDMETHODIMP UIDeactivate() override {
         g_log.push_back("ui deactivate");
-        if (frame_) {
-            frame_->SetActiveObject(nullptr, nullptr);
-            frame_->Release();
-            frame_ = nullptr;
+        if (m_frame) {
+            m_frame->SetActiveObject(nullptr, nullptr);
+            m_frame->Release();
+            m_frame = nullptr;
         }
-        uiActive_ = false;
+        m_uiActive = false;
         return S_OK;
     }
     STDMETHODIMP SetObjectRects(LPCRECT, LPCRECT) override { return S_OK; }
@@ -180,14 +180,13 @@ public:
         return *out ? S_OK : E_NOINTERFACE;
     }
 
-    bool HoldsSite() const { return site_ != nullptr; }
-    IOleClientSite* Site() const { return site_; }
+    IOleClientSite* Site() const { return m_site; }
 
 private:
-    IOleClientSite* site_ = nullptr;  // not held: the log shows when it is taken away
-    IOleInPlaceFrame* frame_ = nullptr;
-    HWND window_ = nullptr;
-    bool uiActive_ = false;
+    IOleClientSite* m_site = nullptr;  // not held: the log shows when it is taken away
+    IOleInPlaceFrame* m_frame = nullptr;
+    HWND m_window = nullptr;
+    bool m_uiActive = false;
 };
 
 StubControl* g_stub = nullptr;
@@ -280,7 +279,7 @@ TEST_F(ControlHost, ConsumedKeysNeverReachTheDialogManager) {
                                                "close"};
     EXPECT_EQ(KeysAndTeardown(), expected);
     EXPECT_EQ(stub.refs, 1) << "every reference the host took is released";
-    EXPECT_EQ(stub.events.sink_, nullptr);
+    EXPECT_EQ(stub.events.m_sink, nullptr);
 }
 
 TEST_F(ControlHost, DeclinedKeysGoToTheDialogManagerAfterTheControl) {

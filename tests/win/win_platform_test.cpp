@@ -43,8 +43,7 @@ const WideString kForeign = u"\u041e\u0442\u0447\u0451\u0442 \u5831\u544a";
 
 struct PostData {
     ScopedVariant post, headers;
-    bool ok = false;
-    explicit PostData(const WideString& inputPath) { ok = LoadPostData(inputPath, *post.get(), *headers.get()); }
+    explicit PostData(const WideString& inputPath) { LoadPostData(inputPath, *post.get(), *headers.get()); }
     std::string Bytes() {
         EXPECT_EQ(V_VT(post.get()), VT_ARRAY | VT_UI1);
         SAFEARRAY* sa = V_ARRAY(post.get());
@@ -64,16 +63,16 @@ struct PostData {
 class RegistryTest : public ::testing::Test {
 protected:
     const wchar_t* kKey = L"Software\\TesselTests";
-    void SetUp() override { RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr); }
+    void SetUp() override { RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, m_key.put(), nullptr); }
     void TearDown() override {
-        key_.reset();
+        m_key.reset();
         RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
     }
     void Set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        ASSERT_EQ(RegSetValueExW(key_.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(m_key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
     }
     WideString Read(const wchar_t* name) { return ReadRegistryString(HKEY_CURRENT_USER, FromW(kKey), FromW(name)); }
-    RegKey key_;
+    RegKey m_key;
 };
 
 }  // namespace
@@ -82,10 +81,10 @@ TEST(ParameterFileWin, OpensByWideNameAndReportsWhetherItOpened) {
     const WideString path = WriteTemp(u"tessel params " + kForeign + u".txt", "URL=http://h/v\r\nlang=caf\xE9\n");
     ParameterMap m;
     EXPECT_TRUE(ReadParameterFile(path, m));
-    EXPECT_EQ(*m.Find("URL"), "http://h/v");
+    EXPECT_EQ(*m.Value("URL"), "http://h/v");
     // No mark and not UTF-8: the ANSI code page's bytes, here Western European.
     if (GetACP() == 1252) {
-        EXPECT_EQ(*m.Find("lang"), "caf\xC3\xA9");
+        EXPECT_EQ(*m.Value("lang"), "caf\xC3\xA9");
     }
     ParameterMap n;
     EXPECT_FALSE(ReadParameterFile(TempDir() + u"no such file.txt", n));
@@ -105,7 +104,7 @@ TEST(ParameterFileWin, ReadsWhileAnotherProcessWritesTheFile) {
     ASSERT_TRUE(writer);
     ParameterMap m;
     EXPECT_TRUE(ReadParameterFile(path, m));
-    EXPECT_EQ(*m.Find("ServerIP"), "s");
+    EXPECT_EQ(*m.Value("ServerIP"), "s");
 }
 
 TEST(ParameterFileWin, TenMegabytesWithLongLines) {
@@ -115,14 +114,13 @@ TEST(ParameterFileWin, TenMegabytesWithLongLines) {
     bytes += "URL=u";
     ParameterMap m;
     EXPECT_TRUE(ReadParameterFile(WriteTemp(u"tessel big.txt", bytes), m));
-    EXPECT_EQ(*m.Find("URL"), "u");
-    EXPECT_EQ(m.Find("k")->size(), 8000u);
+    EXPECT_EQ(*m.Value("URL"), "u");
+    EXPECT_EQ(m.Value("k")->size(), 8000u);
 }
 
 TEST(PostDataWin, TextModeBytesAndHeaderLine) {
     const std::string doc("<a>\r\n\0b\r\r\n</a>\r\n", 16);
     PostData p(WriteTemp(u"tessel doc " + kForeign + u".xml", doc));
-    EXPECT_TRUE(p.ok);
     EXPECT_EQ(p.Bytes(), std::string("<a>\n\0b\r\n</a>\n", 13));
     ASSERT_EQ(V_VT(p.headers.get()), VT_BSTR);
     EXPECT_STREQ(V_BSTR(p.headers.get()), L"Content-Type: text/xml\r\n");
@@ -140,8 +138,7 @@ TEST(PostDataWin, TextModeBytesAndHeaderLine) {
 TEST(PostDataWin, UnreadableDocumentLeavesBothEmpty) {
     for (const WideString& path : {TempDir() + u"missing.xml", TempDir(), WideString()}) {
         PostData p(path);
-        EXPECT_TRUE(p.ok);
-        EXPECT_EQ(V_VT(p.post.get()), VT_EMPTY) << ToUtf8(path);
+            EXPECT_EQ(V_VT(p.post.get()), VT_EMPTY) << ToUtf8(path);
         EXPECT_EQ(V_VT(p.headers.get()), VT_EMPTY) << ToUtf8(path);
     }
 }
@@ -267,14 +264,10 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     EXPECT_EQ(none.Pending(), nullptr);
     EXPECT_EQ(none.Outcome(), Delivery::Failed);
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(W(folder + u"*"), &found);
+    FindHandle search(FindFirstFileW(W(folder + u"*"), &found));
     int entries = 0;
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) ++entries;
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found))
+        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) ++entries;
     EXPECT_EQ(entries, 0);
     EXPECT_TRUE(RemoveDirectoryW(W(folder)));
 }

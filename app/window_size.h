@@ -1,24 +1,12 @@
-// Pure pieces of the application shell: start page address, window size and the
-// WM_COPYDATA navigation request.
+// The window's size: the host's parameters, the display's scale, the page's zoom.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "params/parameter_map.h"
-#include "base/text.h"
 
 namespace tessel {
-
-// "file:///" + executable folder with '/' for '\' + "/html/progress.html", nothing escaped.
-// Empty when the path holds no backslash (no folder to point into).
-std::optional<WideString> BuildStartPageUrl(WideView modulePath);
-// The start page as the control names it in its events (file URL or path form).
-bool IsStartPageAddress(WideView url);
-// The page shown when the viewer cannot be reached, beside the start page, with the reason
-// in its query (percent-encoded as UTF-8).
-std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason);
 
 struct WindowSize {
     int width;
@@ -44,14 +32,5 @@ WindowSize ScaleToDpi(WindowSize size, int dpi);
 // The optical zoom (percent) a page needs on this display when the control did not zoom it
 // itself (it still reads 100 % on a scaled display); empty when nothing is to change.
 std::optional<int> ZoomToApply(int dpi, int currentZoomPercent);
-
-// The navigation request another process sends with WM_COPYDATA.
-inline constexpr std::size_t kNavigationRequestSize = 2558;
-inline constexpr std::size_t kNavigationUrlOffset = 510;
-inline constexpr std::size_t kNavigationUrlUnits = 1024;
-
-// The URL field up to its terminator; empty for a wrong size, a null pointer or a URL
-// field without a terminator inside its 1,024 units (malformed: ignored).
-std::optional<WideString> DecodeNavigationRequest(const void* data, std::size_t size);
 
 }  // namespace tessel

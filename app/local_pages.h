@@ -1,0 +1,20 @@
+// The program's own pages beside the executable: the start page and the page shown when the
+// viewer cannot be reached.
+#pragma once
+
+#include <optional>
+
+#include "base/text.h"
+
+namespace tessel {
+
+// "file:///" + executable folder with '/' for '\' + "/html/progress.html", nothing escaped.
+// Empty when the path holds no backslash (no folder to point into).
+std::optional<WideString> BuildStartPageUrl(WideView modulePath);
+// The start page as the control names it in its events (file URL or path form).
+bool IsStartPageAddress(WideView url);
+// The page shown when the viewer cannot be reached, beside the start page, with the reason
+// in its query (percent-encoded as UTF-8).
+std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason);
+
+}  // namespace tessel
