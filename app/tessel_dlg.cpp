@@ -146,7 +146,7 @@ void CTesselDlg::OnLoginDone() {
     for (const auto& action : held) action();
 }
 
-// The one message of the framework's own: an HTTP-layer error the login did not absorb. Its
+// The one message the program shows: an HTTP-layer error the login did not absorb. Its
 // box runs a loop of its own; a close or the end of the session meanwhile ends it (Stop).
 void CTesselDlg::ShowLoginError(DWORD error) {
     WideString text = InternetErrorText(error);

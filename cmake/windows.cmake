@@ -4,6 +4,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TESSEL_BIN})
 
 configure_file(app/res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h)
 enable_language(RC)
+enable_language(C)
 
 add_executable(tessel WIN32 app/tessel_app.cpp app/res/tessel.rc)
 target_include_directories(tessel PRIVATE ${CMAKE_BINARY_DIR}/generated)
@@ -26,8 +27,13 @@ if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
     tests/win/win_platform_test.cpp
     tests/win/win_dialog_test.cpp
     tests/win/win_host_test.cpp
+    tests/win/document_slots.c
     tests/win/win_tests.rc)
   target_link_libraries(win_tests PRIVATE tessel_test_support gtest_main shell32)
+  # The transfer tool's stand-in for the delivery's tests, beside them.
+  add_executable(stand_in_tool tests/win/stand_in_tool.cpp)
+  target_link_options(stand_in_tool PRIVATE -municode)
+  add_dependencies(win_tests stand_in_tool)
 endif()
 
 # The Windows package: the executable and its start page, nothing else needed.

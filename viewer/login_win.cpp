@@ -110,7 +110,7 @@ struct SharedSession {
 
 LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
     using Kind = LoginOutcome::Kind;
-    // The agent name is the application's, as the framework's session would pass it.
+    // The agent name is the executable's name without its extension.
     const WideString agent = ModuleStem();
     HINTERNET opened = ::InternetOpenW(W(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!opened) return {Kind::HttpLayerError, ::GetLastError()};

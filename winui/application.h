@@ -18,12 +18,11 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Framework start-up, InitInstance, framework shut-down (OLE ends only after the last
-    // dialog and its controls are gone); InitInstance's value is returned.
+    // OLE up, InitInstance, OLE down (only after the last dialog and its controls are gone);
+    // InitInstance's value is returned.
     int Run();
     static Application* Current();
 
-    // The dialog that stands for the application while it runs.
     // The command-line tail, as a GUI entry point receives it.
     WideString m_commandLine;
     HINSTANCE m_hInstance = nullptr;

@@ -245,20 +245,6 @@ class FailedDownload(ResultTest):
             self.assertIsNotNone(self.server.wait_for(is_result_download, 1), mode)
             self.assertIn(TRACE.RESULT_DOWNLOAD_FAILED, v.trace())
 
-    def cut_transfer(self, earlier):
-        self.server.result = "cut"
-        if earlier:
-            self.earlier_result()
-        v = self.finish()
-        self.assertNotDelivered(v, earlier=earlier)
-        self.assertIsNotNone(self.server.wait_for(is_result_download, 1))
-
-    def test_cut_transfer_leaves_an_earlier_file_untouched(self):
-        self.cut_transfer(EARLIER)
-
-    def test_cut_transfer_without_an_earlier_file_leaves_no_file(self):
-        self.cut_transfer(None)
-
     def test_redirect_to_curl_is_not_the_result_whatever_curls_own_configuration_says(self):
         # A configuration file beside curl.exe that would make it follow the redirect.
         rc = os.path.join(os.path.dirname(self.tool_copy()), "_curlrc")

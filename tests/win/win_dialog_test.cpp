@@ -22,20 +22,16 @@ namespace {
 
 // A stand-in for the page's document, the platform's interface behind the seam. IHTMLDocument2
 // has over a hundred methods; the stub fills its table with one "not implemented" entry and
-// sets the three it needs.
+// sets the four it needs.
 HRESULT STDMETHODCALLTYPE NotImplemented() { return E_NOTIMPL; }
 
-template <typename Method>
-std::size_t VtableSlot(Method method) {
-    // Itanium C++ ABI: a pointer to a virtual member holds 1 + the byte offset in the table.
-    struct {
-        std::uintptr_t ptr;
-        std::ptrdiff_t adj;
-    } raw;
-    static_assert(sizeof raw == sizeof method, "unexpected member pointer layout");
-    std::memcpy(&raw, &method, sizeof raw);
-    return (raw.ptr - 1) / sizeof(void*);
-}
+}  // namespace
+
+// The slot of IHTMLDocument2::get_title in its table, from the table's C declaration
+// (tests/win/document_slots.c), not from any compiler's layout of member pointers.
+extern "C" std::size_t HtmlDocumentTitleSlot(void);
+
+namespace {
 
 struct StubDocument {
     void** vtable;
@@ -67,7 +63,7 @@ struct StubDocument {
             t[0] = reinterpret_cast<void*>(&QueryInterface);
             t[1] = reinterpret_cast<void*>(&AddRef);
             t[2] = reinterpret_cast<void*>(&Release);
-            t[VtableSlot(&IHTMLDocument2::get_title)] = reinterpret_cast<void*>(&GetTitle);
+            t[HtmlDocumentTitleSlot()] = reinterpret_cast<void*>(&GetTitle);
             return t;
         }();
         vtable = table.data();

@@ -14,6 +14,7 @@
 
 #include <map>
 
+#include "base/handles_win.h"
 #include "winui/browser_host.h"
 #include "winui/browser_site.h"
 #include "winui/modal_dialog.h"
@@ -295,6 +296,38 @@ TEST_F(ControlHost, DeclinedKeysGoToTheDialogManagerAfterTheControl) {
 }
 
 namespace {
+// Waits as the program's dialog does: a cancelled wait, then one whose handle is signalled
+// before its handler returns.
+class WaitingDialog : public ModalDialog {
+public:
+    WaitingDialog() : ModalDialog(200) {}
+    KernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle never{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
+    std::vector<std::string> steps;
+
+protected:
+    BOOL OnInitDialog() override {
+        ModalDialog::OnInitDialog();
+        WaitFor(never.get(), [this] { steps.push_back("cancelled wait ran"); });
+        CancelWait();
+        WaitFor(done.get(), [this] {
+            steps.push_back(IsWaiting() ? "still waiting" : "from the loop");
+            EndDialog(7);
+        });
+        SetEvent(done.get());
+        steps.push_back("handler returned");
+        return TRUE;
+    }
+};
+}  // namespace
+
+TEST_F(ControlHost, AWaitEndsFromTheLoopAndACancelledOneNever) {
+    WaitingDialog dlg;
+    EXPECT_EQ(dlg.DoModal(), std::optional<INT_PTR>(7));
+    EXPECT_EQ(dlg.steps, (std::vector<std::string>{"handler returned", "from the loop"}));
+}
+
+namespace {
 
 // A script object that answers properties by name only, as the page's expandos are found.
 class StubScriptObject final : public IDispatch {
@@ -368,15 +401,15 @@ TEST_F(ControlHost, SiteDrawsThePageToScaleEdgeToEdgeAndLeavesTheRestToTheContro
     info.cbSize = sizeof info;
     info.dwDoubleClick = 7;
     ASSERT_EQ(ui->GetHostInfo(&info), S_OK);
-    // The control's defaults (help menu off 0x2, new windows 0x20, UTF-8 addresses 0x2000,
-    // in-place navigation 0x10000, IME reconversion 0x20000) and DPI-aware 0x40000000, no 3D border 0x4.
-    EXPECT_EQ(info.dwFlags, 0x2u | 0x20u | 0x2000u | 0x10000u | 0x20000u | 0x40000000u | 0x4u);
+    // Drawn to the display's scale and edge to edge; the flags replace the control's defaults,
+    // so the ones a page relies on (UTF-8 addresses, in-place navigation) are carried too.
+    for (DWORD flag : {DOCHOSTUIFLAG_DPI_AWARE, DOCHOSTUIFLAG_NO3DBORDER, DOCHOSTUIFLAG_URL_ENCODING_ENABLE_UTF8,
+                       DOCHOSTUIFLAG_ENABLE_INPLACE_NAVIGATION})
+        EXPECT_TRUE(info.dwFlags & flag) << std::hex << flag;
     EXPECT_EQ(info.dwDoubleClick, 0u);
     POINT pt{};
     EXPECT_EQ(ui->ShowContextMenu(0, &pt, nullptr, nullptr), S_FALSE) << "no page commands: the control's menu";
-    EXPECT_EQ(ui->ShowUI(0, nullptr, nullptr, nullptr, nullptr), S_FALSE);
-    MSG msg{};
-    EXPECT_EQ(ui->TranslateAccelerator(&msg, nullptr, 0), S_FALSE);
+    // What the control reads back is cleared, never left as it came.
     LPOLESTR key = reinterpret_cast<LPOLESTR>(1);
     EXPECT_EQ(ui->GetOptionKeyPath(&key, 0), S_FALSE);
     EXPECT_EQ(key, nullptr);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/com_win.h"
+#include "base/file_win.h"
 #include "base/handles_win.h"
 #include "base/wide_win.h"
 #include "events/process_win.h"
@@ -269,5 +270,58 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found))
         if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) ++entries;
     EXPECT_EQ(entries, 0);
+    EXPECT_TRUE(RemoveDirectoryW(W(folder)));
+}
+
+namespace {
+// A delivery by the stand-in tool of the result named `name`, into `folder`, driven as the
+// dialog's loop drives it; `cancelWhen` cancels it once that many steps have ended.
+Delivery Deliver(const WideString& folder, const WideString& name, int cancelWhen = -1) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const WideString tool = WideString(FolderOf(FromW(self))) + u"stand_in_tool.exe";
+    ResultDelivery delivery({tool, u"http://127.0.0.1:9/jobs/" + name, folder + u"out.xml", "http://127.0.0.1:9/v"});
+    for (int steps = 0; HANDLE pending = delivery.Pending(); ++steps) {
+        if (steps == cancelWhen) {
+            delivery.Cancel();
+            continue;
+        }
+        EXPECT_EQ(WaitForSingleObject(pending, 10000), WAIT_OBJECT_0) << ToUtf8(name);
+        delivery.Resume();
+    }
+    return delivery.Outcome();
+}
+std::vector<std::wstring> Files(const WideString& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    FindHandle search(FindFirstFileW(W(folder + u"*"), &found));
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found))
+        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) names.push_back(found.cFileName);
+    return names;
+}
+}  // namespace
+
+TEST(ResultDeliveryWin, OnlyAWholeAnswerIsMovedInAndOnlyThenDeleted) {
+    const WideString folder = TempDir() + u"tessel delivery " + kForeign + u"\\";
+    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::vector<std::wstring> output{L"out.xml"};
+    const auto content = [&folder] { return ReadWholeFile(folder + u"out.xml").value_or("(none)"); };
+    // Not a 200, cut mid-document, closed during the download: an earlier result untouched,
+    // nothing left behind.
+    WriteTemp(u"tessel delivery " + kForeign + u"\\out.xml", "earlier");
+    EXPECT_EQ(Deliver(folder, u"missing.xml"), Delivery::Failed);
+    EXPECT_EQ(Deliver(folder, u"cut.xml"), Delivery::Failed);
+    EXPECT_EQ(Deliver(folder, u"stall.xml", 0), Delivery::Failed);
+    EXPECT_EQ(Files(folder), output);
+    EXPECT_EQ(content(), "earlier");
+    EXPECT_EQ(Deliver(folder, u"ok.xml"), Delivery::Delivered);
+    EXPECT_EQ(content(), "<result/>");
+    // Closed during the delete (download, file work, then the delete): the result stays.
+    EXPECT_TRUE(DeleteFileW(W(folder + u"out.xml")));
+    EXPECT_EQ(Deliver(folder, u"slowdelete.xml", 2), Delivery::Delivered);
+    EXPECT_EQ(Files(folder), output);
+    EXPECT_TRUE(DeleteFileW(W(folder + u"out.xml")));
+    // No working file can be made: nothing is run.
+    EXPECT_EQ(Deliver(folder + u"missing\\", u"ok.xml"), Delivery::Failed);
     EXPECT_TRUE(RemoveDirectoryW(W(folder)));
 }
