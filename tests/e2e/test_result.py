@@ -215,35 +215,26 @@ class NoTransfer(ResultTest):
         self.assertTrue(v.running())
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
-    def test_missing_registry_value_or_missing_curl_deletes_nothing(self):
+    def test_missing_registry_value_runs_nothing(self):
+        # A relative folder and a missing curl.exe: IsAbsoluteFolder and ResultRetrievalWin.
         w = session()
         try:
-            # No folder, or one relative to the host's current directory: nothing is run.
             w.reg_delete(INSTALL_KEY)
             v = self.finish()
             self.assertNotDelivered(v)
             self.assertIn(TRACE.RESULT_NO_TOOL, v.trace())
-            w.reg_add(INSTALL_KEY, "CommonFiles", r"Common Files\Quorvex")
-            v = self.finish()
-            self.assertNotDelivered(v)
-            self.assertIn(TRACE.RESULT_NO_TOOL, v.trace())
-            w.reg_add(INSTALL_KEY, "CommonFiles", r"C:\Program Files\Common Files\Nowhere")
-            v = self.finish()
-            self.assertNotDelivered(v)
         finally:
             w.reg_add(INSTALL_KEY, "CommonFiles", TOOL_FOLDER)
         self.assertEqual(self.server.matching(lambda r: r.from_curl), [])
 
 
 class FailedDownload(ResultTest):
-    def test_http_error_or_closed_connection_keeps_the_result_on_the_server(self):
-        for mode in ("500", "close"):
-            self.server.result = mode
-            self.server.requests.clear()
-            v = self.finish()
-            self.assertNotDelivered(v)
-            self.assertIsNotNone(self.server.wait_for(is_result_download, 1), mode)
-            self.assertIn(TRACE.RESULT_DOWNLOAD_FAILED, v.trace())
+    def test_http_error_keeps_the_result_on_the_server(self):
+        self.server.result = "500"  # curl's own -f reading; a cut is the delivery's unit test
+        v = self.finish()
+        self.assertNotDelivered(v)
+        self.assertIsNotNone(self.server.wait_for(is_result_download, 1))
+        self.assertIn(TRACE.RESULT_DOWNLOAD_FAILED, v.trace())
 
     def test_redirect_to_curl_is_not_the_result_whatever_curls_own_configuration_says(self):
         # A configuration file beside curl.exe that would make it follow the redirect.

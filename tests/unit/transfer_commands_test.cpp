@@ -129,6 +129,11 @@ TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
     EXPECT_EQ(FolderOf(u"C:\\\u041e\u0442\\r.xml"), u"C:\\\u041e\u0442\\");
     EXPECT_EQ(FolderOf(u"C:r.xml"), u"C:");
     EXPECT_EQ(FolderOf(u"r.xml"), u"");
+    // A tool runs only from a drive's root or a share, never the host's current directory.
+    for (const char16_t* absolute : {u"C:\\Tools", u"d:/tools", u"\\\\server\\share"})
+        EXPECT_TRUE(IsAbsoluteFolder(absolute)) << ToUtf8(absolute);
+    for (const char16_t* relative : {u"", u"Tools", u"\\Tools", u"C:Tools", u"\\\\\\x"})
+        EXPECT_FALSE(IsAbsoluteFolder(relative)) << ToUtf8(relative);
 }
 
 TEST(TransferCommands, OnlyAWhole200IsTheDocument) {

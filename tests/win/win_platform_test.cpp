@@ -246,31 +246,19 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     FakeBrowser result(u"http://127.0.0.1:9/jobs/r.xml");
     EXPECT_EQ(ResultLocation(result), std::optional<WideString>(u"http://127.0.0.1:9/jobs/r.xml"));
 
-    const auto deliver = [](std::optional<WideString> output) {
-        ResultDelivery delivery({u"C:\\no\\such\\folder\\curl.exe", u"http://127.0.0.1:9/jobs/r.xml",
-                                 std::move(output), "http://127.0.0.1:9/viewer"});
-        EXPECT_EQ(delivery.Pending(), nullptr) << "nothing to wait for: the tool cannot start";
+    // Nothing to run: no OutputPath (a normal end), an empty one, no tool registered (this
+    // prefix has none), a tool that cannot start.
+    const auto deliver = [](WideString tool, std::optional<WideString> output) {
+        ResultDelivery delivery({std::move(tool), u"http://127.0.0.1:9/jobs/r.xml", std::move(output), "http://h/v"});
+        EXPECT_EQ(delivery.Pending(), nullptr);
         return delivery.Outcome();
     };
-    EXPECT_EQ(deliver(std::nullopt), Delivery::NoOutputPath) << "no OutputPath: a normal end";
-    EXPECT_EQ(deliver(WideString()), Delivery::Failed) << "given but empty: not delivered";
-    // With an output path but no transfer tool: not delivered, and neither the output nor
-    // a working file appears in its folder.
-    const WideString folder = TempDir() + u"tessel retrieval " + kForeign + u"\\";
-    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    EXPECT_EQ(deliver(folder + u"out.xml"), Delivery::Failed);
-    // No folder registered (this prefix has none): no tool at all, and nothing is run.
     EXPECT_EQ(InstalledToolPath(), u"");
-    ResultDelivery none({u"", u"http://127.0.0.1:9/jobs/r.xml", folder + u"out.xml", "http://127.0.0.1:9/viewer"});
-    EXPECT_EQ(none.Pending(), nullptr);
-    EXPECT_EQ(none.Outcome(), Delivery::Failed);
-    WIN32_FIND_DATAW found;
-    FindHandle search(FindFirstFileW(W(folder + u"*"), &found));
-    int entries = 0;
-    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found))
-        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) ++entries;
-    EXPECT_EQ(entries, 0);
-    EXPECT_TRUE(RemoveDirectoryW(W(folder)));
+    EXPECT_EQ(deliver(u"C:\\no\\curl.exe", std::nullopt), Delivery::NoOutputPath);
+    EXPECT_EQ(deliver(u"C:\\no\\curl.exe", WideString()), Delivery::Failed);
+    EXPECT_EQ(deliver(u"", TempDir() + u"out.xml"), Delivery::Failed);
+    EXPECT_EQ(deliver(u"C:\\no\\curl.exe", TempDir() + u"out.xml"), Delivery::Failed);
+    EXPECT_FALSE(ReadWholeFile(TempDir() + u"out.xml"));
 }
 
 namespace {
