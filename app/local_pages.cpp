@@ -27,18 +27,9 @@ bool IsStartPageAddress(WideView url) {
 std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason) {
     auto url = LocalPageUrl(modulePath, u"unreachable.html");
     if (!url) return url;
-    *url += u"?reason=";
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    for (const unsigned char b : ToUtf8(reason)) {
-        const bool plain = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '.';
-        if (plain) {
-            *url += static_cast<char16_t>(b);
-        } else {
-            *url += u'%';
-            *url += kHex[b >> 4];
-            *url += kHex[b & 0xF];
-        }
-    }
+    *url += u"?reason=" + PercentEncode(ToUtf8(reason), [](unsigned char b) {
+        return !((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '.');
+    });
     return url;
 }
 

@@ -16,6 +16,8 @@ WideString Latin1ToWide(std::string_view bytes) {
 
 std::string Latin1ToUtf8(std::string_view bytes) { return ToUtf8(Latin1ToWide(bytes)); }
 
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+
 namespace {
 
 void AppendCodePoint(std::string& out, char32_t c) {
@@ -36,8 +38,7 @@ void AppendCodePoint(std::string& out, char32_t c) {
     }
 }
 
-bool IsHigh(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // One sequence at `i`: its code point and length, or length 0 when it is malformed.
 // Surrogates are decoded (WTF-8); overlong forms and values above U+10FFFF are not.
@@ -72,7 +73,7 @@ std::string ToUtf8(WideView text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
@@ -109,22 +110,6 @@ bool IsValidUtf8(std::string_view bytes) {
         i += n;
     }
     return true;
-}
-
-WideString PercentEncodeNonAscii(std::string_view utf8) {
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    WideString out;
-    out.reserve(utf8.size());
-    for (unsigned char b : utf8) {
-        if (b < 0x80) {
-            out += static_cast<char16_t>(b);
-            continue;
-        }
-        out += u'%';
-        out += kHex[b >> 4];
-        out += kHex[b & 0xF];
-    }
-    return out;
 }
 
 std::string_view CutAtNul(std::string_view s) { return s.substr(0, s.find('\0')); }

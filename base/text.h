@@ -31,8 +31,25 @@ std::string ToUtf8(WideView text);
 WideString Utf8ToWide(std::string_view bytes);
 // Well-formed UTF-8 in the strict sense: no surrogates, no overlong forms, at most U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
-// Every byte outside ASCII as %XX, so the text is ASCII whatever code page reads it.
-WideString PercentEncodeNonAscii(std::string_view utf8);
+bool IsHighSurrogate(char16_t u);
+
+// Each byte for which `encode` holds becomes %XX; the rest stays as it is (ASCII, then).
+template <typename Encode>
+WideString PercentEncode(std::string_view bytes, Encode encode) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    WideString out;
+    out.reserve(bytes.size());
+    for (const unsigned char b : bytes) {
+        if (!encode(b)) {
+            out += static_cast<char16_t>(b);
+            continue;
+        }
+        out += u'%';
+        out += kHex[b >> 4];
+        out += kHex[b & 0xF];
+    }
+    return out;
+}
 // Text up to its first NUL, as a C string API would see it.
 std::string_view CutAtNul(std::string_view s);
 WideView CutAtNul(WideView s);

@@ -247,7 +247,7 @@ void ResultDelivery::AfterSettling() {
     m_fileWork.reset();
     if (!m_settling->moved) return Finish(Delivery::Failed);
     // Closed while the file was moved: it is in place, and the server keeps its copy.
-    if (m_cancelled) return Finish(Delivery::Delivered);
+    if (m_settling->cancelled) return Finish(Delivery::Delivered);
     const auto remove = FormatDeleteCommand(m_request.toolPath, m_request.viewerBase, ResultFileName(m_request.location));
     if (remove) {
         m_deleting = true;
@@ -258,7 +258,6 @@ void ResultDelivery::AfterSettling() {
 
 void ResultDelivery::Cancel() {
     if (m_fileWork) {
-        m_cancelled = true;
         m_settling->cancelled = true;
         return;
     }

@@ -69,7 +69,6 @@ private:
     std::shared_ptr<Settling> m_settling;
     std::unique_ptr<BackgroundCall> m_fileWork;  // flush, move and sweep, off the window's thread
     bool m_deleting = false;
-    bool m_cancelled = false;
     Delivery m_outcome = Delivery::Failed;
 };
 

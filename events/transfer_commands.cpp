@@ -4,23 +4,9 @@ namespace tessel {
 
 namespace {
 
-// Each unit for which `encode` holds becomes %XX; the rest stays as it is.
-template <typename Encode>
-WideString PercentEncode(WideView text, Encode encode) {
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    WideString out;
-    out.reserve(text.size());
-    for (char16_t u : text) {
-        if (!encode(u)) {
-            out += u;
-            continue;
-        }
-        out += u'%';
-        out += kHex[(u >> 4) & 0xF];
-        out += kHex[u & 0xF];
-    }
-    return out;
-}
+// Nothing that ends an argument or starts another (controls, blank, double quote, DEL), and
+// nothing outside ASCII (UTF-8 bytes, so a tool reading the ANSI code page gets them whole).
+bool EndsArgumentOrIsNotAscii(unsigned char b) { return b <= 0x20 || b == '"' || b >= 0x7F; }
 
 bool AppendQuoted(WideString& line, WideView path) {
     if (!IsQuotablePath(path)) return false;
@@ -41,8 +27,16 @@ bool AppendTool(WideString& line, WideView toolPath) {
     return true;
 }
 
-// An address piece as the tool gets it: nothing that ends an argument, nothing outside ASCII.
-WideString CommandLineUrl(WideView url) { return PercentEncodeNonAscii(ToUtf8(EscapeCommandLineUrl(url))); }
+// An address piece as the tool gets it.
+WideString CommandLineUrl(WideView url) { return PercentEncode(ToUtf8(url), EndsArgumentOrIsNotAscii); }
+
+// A file name as a query value: '&', '#' and '+' would change the query's meaning; an
+// encoding already present ("%26") is kept as it is.
+WideString CommandLineQueryValue(WideView name) {
+    return PercentEncode(ToUtf8(name), [](unsigned char b) {
+        return EndsArgumentOrIsNotAscii(b) || b == '&' || b == '#' || b == '+';
+    });
+}
 
 bool AllDigits(WideView s) { return !s.empty() && s.find_first_not_of(u"0123456789") == WideView::npos; }
 
@@ -57,14 +51,6 @@ std::optional<WideString> Fitting(WideString line) {
 }
 
 }  // namespace
-
-WideString EscapeCommandLineUrl(WideView text) {
-    return PercentEncode(text, [](char16_t u) { return u <= 0x20 || u == u'"' || u == 0x7F; });
-}
-
-WideString EncodeQueryValue(WideView name) {
-    return PercentEncode(name, [](char16_t u) { return u == u'&' || u == u'#' || u == u'+'; });
-}
 
 bool IsQuotablePath(WideView path) {
     return !path.empty() && path.find(u'"') == WideView::npos && path.find(u'\0') == WideView::npos &&
@@ -92,8 +78,6 @@ std::optional<unsigned long> WorkingFileOwner(WideView name) {
     }
     return static_cast<unsigned long>(pid);
 }
-
-bool IsWorkingFileName(WideView name) { return WorkingFileOwner(name).has_value(); }
 
 bool IsAbsoluteFolder(WideView f) {
     const auto separator = [](char16_t c) { return c == u'\\' || c == u'/'; };
@@ -132,9 +116,9 @@ std::optional<WideString> FormatDeleteCommand(WideView toolPath, std::string_vie
     WideString line;
     if (!AppendTool(line, toolPath)) return std::nullopt;
     line += u" -g -k" + Bounds() + u" -X DELETE ";
-    line += PercentEncodeNonAscii(CutAtNul(viewerBase));
+    line += PercentEncode(CutAtNul(viewerBase), [](unsigned char b) { return b >= 0x80; });
     line += u"?file=";
-    line += CommandLineUrl(EncodeQueryValue(fileName));
+    line += CommandLineQueryValue(fileName);
     return Fitting(std::move(line));
 }
 std::optional<int> FinalStatus(std::string_view dump) {

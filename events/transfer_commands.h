@@ -19,24 +19,18 @@ inline constexpr std::size_t kWidePieceUnits = 1023;
 inline constexpr int kConnectTimeoutSeconds = 30;
 inline constexpr int kStallSeconds = 60;
 
-// Units that could end a quoted argument or start a new one on a command line (controls,
-// blank, double quote, DEL) are percent-encoded, so a location can add no argument.
-WideString EscapeCommandLineUrl(WideView text);
-
-// A file name as a query value: '&', '#' and '+' would change the query's meaning and are
-// percent-encoded; an encoding already present ("%26") is kept as it is.
-WideString EncodeQueryValue(WideView name);
-
 // Download into `partPath`, the response head into `headPath`. The tool path is quoted (a
 // blank in "Program Files" must not split it); no configuration file; no globbing; http and
-// https only. The location goes with every unit outside ASCII as its UTF-8 bytes
-// percent-encoded, so a tool that reads its arguments in the ANSI code page gets it whole.
+// https only. The location goes as UTF-8 with every byte that could end an argument or start
+// another (controls, blank, double quote, DEL) or lies outside ASCII percent-encoded: the page
+// can add no argument, and a tool that reads the ANSI code page gets it whole.
 // Empty when a path holds a double quote or ends in a backslash, the tool path is empty,
 // the location exceeds its buffer, or the line exceeds the platform's limit.
 std::optional<WideString> FormatDownloadCommand(WideView toolPath, WideView headPath, WideView partPath,
                                                 WideView locationUrl);
 // DELETE base?file=name. The base (UTF-8, from the host) goes as given but for its bytes
-// outside ASCII, which are percent-encoded as the name's are.
+// outside ASCII, percent-encoded; the name is encoded as the location is, and '&', '#' and
+// '+' too (they would change the query's meaning; an encoding already there is kept).
 std::optional<WideString> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase, WideView fileName);
 
 // A path that can stand in quotes and name a file: no double quote, no trailing separator.
@@ -48,9 +42,8 @@ WideView FolderOf(WideView path);
 // A working file's name, plain ASCII whatever the folder: "~tessel-<unique><extension>".
 WideString WorkingFileName(std::string_view unique, std::string_view extension);
 
-// A name WorkingFileName gives ("~tessel-<digits>-<digits>.part" or ".head"), and nothing else.
-bool IsWorkingFileName(WideView name);
-// The process id such a name begins with: the viewer whose run made it.
+// For a name WorkingFileName gives ("~tessel-<digits>-<digits>.part" or ".head"), and for
+// nothing else: the process id it begins with, the viewer whose run made it.
 std::optional<unsigned long> WorkingFileOwner(WideView name);
 
 // A folder from a drive's root or a share ("C:\x", "\\server\share"): the only kind a tool

@@ -1,6 +1,7 @@
 #include "params/parameter_file.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tessel {
 
@@ -11,8 +12,6 @@ constexpr std::string_view kUtf16LEMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BEMark = "\xFE\xFF";
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
@@ -55,39 +54,26 @@ void ParameterFileParser::FeedForm(std::string_view bytes) {
 }
 
 // UTF-16 becomes UTF-8 before the line rules apply: LF, CR, '=' and NUL keep their one-byte
-// forms and no other unit produces them, so the rules read the same text.
+// forms and no other unit produces them, so the rules read the same text. A high surrogate at
+// the end of a chunk waits for its partner in the next.
 void ParameterFileParser::FeedUtf16(std::string_view bytes) {
     const bool little = m_form == Form::Utf16LE;
-    const auto unit = [little](char a, char b) {
-        const auto first = static_cast<unsigned char>(a), second = static_cast<unsigned char>(b);
-        return static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
-    };
-    std::string utf8;
-    std::size_t i = 0;
-    if (!m_oddByte.empty() && !bytes.empty()) {
-        AppendUnit(utf8, unit(m_oddByte[0], bytes[0]));
-        m_oddByte.clear();
-        i = 1;
+    WideString units;
+    if (m_highUnit) units += std::exchange(m_highUnit, u'\0');
+    std::string pair = std::exchange(m_oddByte, std::string());
+    for (const char b : bytes) {
+        pair += b;
+        if (pair.size() < 2) continue;
+        const auto first = static_cast<unsigned char>(pair[0]), second = static_cast<unsigned char>(pair[1]);
+        units += static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
+        pair.clear();
     }
-    for (; i + 1 < bytes.size(); i += 2) AppendUnit(utf8, unit(bytes[i], bytes[i + 1]));
-    if (i < bytes.size()) m_oddByte.assign(1, bytes[i]);
-    FeedLines(utf8);
-}
-
-void ParameterFileParser::AppendUnit(std::string& utf8, char16_t u) {
-    if (m_highUnit) {
-        const char16_t high = std::exchange(m_highUnit, u'\0');
-        if (IsLowSurrogate(u)) {
-            const char16_t pair[] = {high, u};
-            utf8 += ToUtf8(WideView(pair, 2));
-            return;
-        }
-        utf8 += ToUtf8(WideView(&high, 1));
+    m_oddByte = pair;
+    if (!units.empty() && IsHighSurrogate(units.back())) {
+        m_highUnit = units.back();
+        units.pop_back();
     }
-    if (IsHighSurrogate(u))
-        m_highUnit = u;
-    else
-        utf8 += ToUtf8(WideView(&u, 1));
+    FeedLines(ToUtf8(units));
 }
 
 void ParameterFileParser::FeedLines(std::string_view bytes) {

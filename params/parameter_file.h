@@ -30,7 +30,6 @@ private:
     void TakeForm();
     void FeedForm(std::string_view bytes);
     void FeedUtf16(std::string_view bytes);
-    void AppendUnit(std::string& utf8, char16_t unit);
     void FeedLines(std::string_view bytes);
     void EndLine();
 

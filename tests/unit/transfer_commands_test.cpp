@@ -121,11 +121,11 @@ TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
     EXPECT_TRUE(IsQuotablePath(u"C:\\My Out\\r.xml"));
     for (const char16_t* refused : {u"C:\\My Out\\", u"C:/out/", u"", u"a\"b"}) EXPECT_FALSE(IsQuotablePath(refused));
     // Only names of that making are swept as stale working files.
-    for (const char* ours : {"~tessel-12-0.part", "~tessel-1-99.head"}) EXPECT_TRUE(IsWorkingFileName(Utf8ToWide(ours))) << ours;
+    for (const char* ours : {"~tessel-12-0.part", "~tessel-1-99.head"}) EXPECT_TRUE(WorkingFileOwner(Utf8ToWide(ours))) << ours;
     for (const char* other : {"~tessel-12-0.xml", "~tessel--0.part", "~tessel-12-.part", "~tessel-1x-0.part",
                               "~tessel-12.part", "~TESSEL-1-0.part", "x~tessel-1-0.part", "~tessel-1-0.part.bak",
                               ".part", "~tessel-.head", "job result.xml"})
-        EXPECT_FALSE(IsWorkingFileName(Utf8ToWide(other))) << other;
+        EXPECT_FALSE(WorkingFileOwner(Utf8ToWide(other))) << other;
     EXPECT_EQ(FolderOf(u"C:\\\u041e\u0442\\r.xml"), u"C:\\\u041e\u0442\\");
     EXPECT_EQ(FolderOf(u"C:r.xml"), u"C:");
     EXPECT_EQ(FolderOf(u"r.xml"), u"");
