@@ -29,7 +29,7 @@ if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
     tests/win/win_host_test.cpp
     tests/win/document_slots.c
     tests/win/win_tests.rc)
-  target_link_libraries(win_tests PRIVATE tessel_test_support gtest_main shell32)
+  target_link_libraries(win_tests PRIVATE tessel_test_support gtest_main shell32 wininet)
   # The transfer tool's stand-in for the delivery's tests, beside them.
   add_executable(stand_in_tool tests/win/stand_in_tool.cpp)
   target_link_options(stand_in_tool PRIVATE -municode)

@@ -12,7 +12,12 @@ bool ContainsExitWord(WideView url) {
     return false;
 }
 
-bool IsResultLocation(WideView url) { return url.size() >= 4 && url.substr(url.size() - 4) == u".xml"; }
+WideView WithoutFragment(WideView url) { return url.substr(0, url.find(u'#')); }
+
+bool IsResultLocation(WideView url) {
+    url = WithoutFragment(url);
+    return url.size() >= 4 && url.substr(url.size() - 4) == u".xml";
+}
 
 WideString ResultFileName(WideView url) {
     std::size_t end = url.size();

@@ -11,7 +11,10 @@ namespace tessel {
 // Case-sensitive, anywhere in the URL: "LogoutAndExit", "RestartAndExit", "RebootAndExit".
 bool ContainsExitWord(WideView url);
 
-// The last four units are exactly ".xml".
+// The address without its fragment: what a request for it asks of the server.
+WideView WithoutFragment(WideView url);
+
+// The address without its fragment ends in exactly ".xml".
 bool IsResultLocation(WideView url);
 
 // The last non-empty piece between '/' characters, query and fragment included.

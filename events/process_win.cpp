@@ -1,8 +1,12 @@
 #include "events/process_win.h"
 
+#include <cwchar>
+#include <vector>
+
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
+#include "events/proxy_route.h"
 
 namespace tessel {
 
@@ -20,20 +24,106 @@ KernelHandle KillOnCloseJob() {
     return job;
 }
 
+// Our environment without the variables that would send the tool another way than the
+// HTTP layer goes (which reads none of them).
+std::vector<wchar_t> ToolEnvironment() {
+    std::vector<wchar_t> block;
+    if (wchar_t* ours = ::GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = ours; *entry; entry += std::wcslen(entry) + 1)
+            if (!IsProxyVariable(FromW(entry))) block.insert(block.end(), entry, entry + std::wcslen(entry) + 1);
+        ::FreeEnvironmentStringsW(ours);
+    }
+    if (block.empty()) block.push_back(L'\0');
+    block.push_back(L'\0');
+    return block;
+}
+
+// Inherited handles a run reads its input from and writes its output to: only these, not
+// any other inheritable handle the process holds (the host's included).
+class StandardHandles {
+public:
+    // The pipe holds all of the input at once: writing it never waits for the reader.
+    explicit StandardHandles(const std::string& input) {
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        if (!::CreatePipe(m_read.put(), m_write.put(), &inheritable, static_cast<DWORD>(input.size() + 4096)) ||
+            !::SetHandleInformation(m_write.get(), HANDLE_FLAG_INHERIT, 0))
+            return;
+        m_nowhere.reset(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                      OPEN_EXISTING, 0, nullptr));
+        if (!m_nowhere) return;
+        SIZE_T size = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        m_attributes.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_attributes.data());
+        m_handles[0] = m_read.get();
+        m_handles[1] = m_nowhere.get();
+        if (!::InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        m_list = list;
+        if (!::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, m_handles, sizeof m_handles,
+                                         nullptr, nullptr))
+            return;
+        m_ready = true;
+    }
+    ~StandardHandles() {
+        if (m_list) ::DeleteProcThreadAttributeList(m_list);
+    }
+    StandardHandles(const StandardHandles&) = delete;
+    StandardHandles& operator=(const StandardHandles&) = delete;
+
+    bool ready() const { return m_ready; }
+    void Fill(STARTUPINFOEXW& si) const {
+        si.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+        si.StartupInfo.hStdInput = m_read.get();
+        si.StartupInfo.hStdOutput = m_nowhere.get();
+        si.StartupInfo.hStdError = m_nowhere.get();
+        si.lpAttributeList = m_list;
+    }
+    // Once the run has its own copies: ours of its end go, the input goes in whole, and the
+    // end of the pipe tells it that was all.
+    bool Hand(const std::string& input) {
+        m_read.reset();
+        m_nowhere.reset();
+        DWORD written = 0;
+        const bool whole = ::WriteFile(m_write.get(), input.data(), static_cast<DWORD>(input.size()), &written,
+                                       nullptr) &&
+                           written == input.size();
+        m_write.reset();
+        return whole;
+    }
+
+private:
+    KernelHandle m_read, m_write;
+    FileHandle m_nowhere;
+    std::vector<char> m_attributes;
+    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
+    HANDLE m_handles[2] = {};
+    bool m_ready = false;
+};
+
 }  // namespace
 
 std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString commandLine,
-                                        const WideString& folder) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
+                                        const WideString& folder, const std::string& input) {
+    STARTUPINFOEXW si{};
+    si.StartupInfo.cb = sizeof si.StartupInfo;
     PROCESS_INFORMATION pi{};
+    std::unique_ptr<StandardHandles> standard;
+    DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT;
+    if (!input.empty()) {
+        standard = std::make_unique<StandardHandles>(input);
+        if (!standard->ready()) return nullptr;
+        si.StartupInfo.cb = sizeof si;
+        standard->Fill(si);
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
+    std::vector<wchar_t> environment = ToolEnvironment();
     // Suspended until it is in the job, so no part of the run escapes it. The program is
     // named apart from its command line, so no search can pick another one; it inherits no
-    // handle of ours (nor of the host's that we inherited).
+    // handle of ours (nor of the host's that we inherited) but its standard ones.
     if (commandLine.empty() ||
-        !::CreateProcessW(W(program), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, folder.empty() ? nullptr : W(folder), &si,
-                          &pi))
+        !::CreateProcessW(W(program), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
+                          standard ? TRUE : FALSE, flags, environment.data(), folder.empty() ? nullptr : W(folder),
+                          &si.StartupInfo, &pi))
         return nullptr;
     std::unique_ptr<ToolRun> run(new ToolRun());
     run->m_process.reset(pi.hProcess);
@@ -44,6 +134,10 @@ std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString co
         run->m_job.reset();
     }
     ::ResumeThread(thread.get());
+    if (standard && !standard->Hand(input)) {
+        run->Kill();
+        return nullptr;
+    }
     return run;
 }
 

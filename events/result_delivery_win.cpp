@@ -11,6 +11,7 @@
 #include "base/wide_win.h"
 #include "base/worker_win.h"
 #include "events/page_events.h"
+#include "events/page_road_win.h"
 #include "events/process_win.h"
 #include "events/registry_win.h"
 #include "events/transfer_commands.h"
@@ -35,6 +36,11 @@ public:
         return true;
     }
     const WideString& path() const { return m_path; }
+    // Empty again, for another try.
+    void Truncate() {
+        if (m_file && ::SetFilePointer(m_file.get(), 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER)
+            ::SetEndOfFile(m_file.get());
+    }
     // The data the tool wrote, on disk before anything relies on it.
     bool Flush() { return m_file && ::FlushFileBuffers(m_file.get()); }
     // Let go so the file can be renamed.
@@ -97,14 +103,6 @@ void TraceExit(const char16_t* what, const std::optional<DWORD>& code) {
     Trace(WideString(what) + Latin1ToWide(code ? std::to_string(*code) : std::string("not started")));
 }
 
-std::unique_ptr<ToolRun> StartRun(const WideString& tool, const WideString& line, const WideString& folder,
-                                  const char16_t* what) {
-    Trace(lines::kRun + line);
-    auto run = ToolRun::Start(tool, line, folder);
-    if (!run) TraceExit(what, std::nullopt);
-    return run;
-}
-
 // A relative "OutputPath" is the process's current directory's, as the file system reads it;
 // made absolute once, so the tool's own current directory can be the output's folder.
 WideString FullPath(const WideString& path) {
@@ -115,16 +113,47 @@ WideString FullPath(const WideString& path) {
     return got == 0 || got >= n ? path : FromW(full.data(), got);
 }
 
+// The folder's 8.3 form, where its volume keeps such names; empty where it does not.
+WideString ShortForm(const WideString& extendedFolder) {
+    const DWORD n = ::GetShortPathNameW(W(extendedFolder), nullptr, 0);
+    if (n == 0) return {};
+    std::wstring form(n, L'\0');
+    const DWORD got = ::GetShortPathNameW(W(extendedFolder), form.data(), n);
+    return got == 0 || got >= n ? WideString() : PlainPath(FromW(form.data(), got));
+}
+
 WideString FileNameOf(const WideString& path) { return path.substr(FolderOf(path).size()); }
+
+unsigned long long Now() { return ::GetTickCount64(); }
+
+}  // namespace
+
+// The road of each run, found off the window's thread: the proxy and the session's cookies
+// the page's own requests to that address would have.
+struct Roads {
+    Road download, remove;
+    std::string downloadSession, removeSession;
+};
+
+namespace {
+
+void FindRoad(const WideString& url, Road& road, std::string& session) {
+    road.proxy = SystemProxyFor(url);
+    Trace(lines::kRoute + (road.proxy.empty() ? WideString(u"direct") : road.proxy));
+    const WideString cookies = SessionCookiesFor(url);
+    session = SessionConfig(cookies);
+    road.sessionOnInput = !session.empty();
+    if (road.sessionOnInput) Trace(lines::kSessionHandedOver);
+}
 
 }  // namespace
 
 ResultDelivery::ResultDelivery(DeliveryRequest request)
     : m_request(std::move(request)), m_part(std::make_unique<WorkFile>()), m_head(std::make_unique<WorkFile>()) {
-    StartDownload();
+    Prepare();
 }
 
-void ResultDelivery::StartDownload() {
+void ResultDelivery::Prepare() {
     if (!m_request.outputPath) {
         Trace(lines::kResultNoOutputPath);
         return Finish(Delivery::NoOutputPath);
@@ -135,71 +164,162 @@ void ResultDelivery::StartDownload() {
         Trace(lines::kResultOutputPathEmpty);
         return Finish(Delivery::Failed);
     }
-    m_output = FullPath(given);
-    if (!IsQuotablePath(m_output)) {
+    const WideString full = FullPath(given);
+    if (!IsQuotablePath(full)) {
         Trace(lines::kResultOutputPathRefused);
         return Finish(Delivery::Failed);
     }
+    m_output = ExtendedLengthPath(full);
     m_folder = WideString(FolderOf(m_output));
     if (m_request.toolPath.empty()) {
         Trace(lines::kResultNoTool);
         return Finish(Delivery::Failed);
     }
+    const WideString plainFolder(FolderOf(full));
+    const auto toolFolder = ToolFolder(plainFolder, ShortForm(m_folder));
+    if (!toolFolder) {
+        Trace(lines::kResultFolderTooLong);
+        return Finish(Delivery::Failed);
+    }
+    m_toolFolder = *toolFolder;
     if (!CreatePair(m_folder, *m_part, *m_head)) {
         Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
     }
+    m_location = WideString(WithoutFragment(m_request.location));
+    m_roads = std::make_shared<Roads>();
+    m_step = Step::Routing;
+    m_routing = std::make_unique<BackgroundCall>(
+        [roads = m_roads, location = m_location, base = Utf8ToWide(CutAtNul(m_request.viewerBase))] {
+            FindRoad(location, roads->download, roads->downloadSession);
+            FindRoad(base, roads->remove, roads->removeSession);
+        });
+}
+
+void ResultDelivery::StartDownload() {
+    m_head->Truncate();
+    m_part->Truncate();
     // A line that would not fit, or that the location could bend, is not run: the result
     // then stays on the server.
     const auto download = FormatDownloadCommand(m_request.toolPath, FileNameOf(m_head->path()),
-                                                FileNameOf(m_part->path()), m_request.location);
+                                                FileNameOf(m_part->path()), m_location, m_roads->download);
     if (!download) {
         Trace(lines::kResultCommandRefused);
         return Finish(Delivery::Failed);
     }
-    m_run = StartRun(m_request.toolPath, *download, m_folder, lines::kDownloadExit);
+    Trace(lines::kRun + *download);
+    m_step = Step::Downloading;
+    m_run = ToolRun::Start(m_request.toolPath, *download, m_toolFolder, m_roads->downloadSession);
     if (!m_run) {
+        TraceExit(lines::kDownloadExit, std::nullopt);
         Trace(lines::kResultDownloadFailed);
         Finish(Delivery::Failed);
     }
 }
 
+void ResultDelivery::StartDelete() {
+    m_head->Truncate();
+    const auto remove = FormatDeleteCommand(m_request.toolPath, FileNameOf(m_head->path()), m_request.viewerBase,
+                                            ResultFileName(m_location), m_roads->remove);
+    if (!remove) return Finish(Delivery::Delivered);
+    Trace(lines::kRun + *remove);
+    m_step = Step::Deleting;
+    m_run = ToolRun::Start(m_request.toolPath, *remove, m_toolFolder, m_roads->removeSession);
+    if (!m_run) {
+        TraceExit(lines::kDeleteExit, std::nullopt);
+        Finish(Delivery::Delivered);
+    }
+}
+
 ResultDelivery::~ResultDelivery() {
     if (m_run) m_run->Kill();  // before its files go; file work still going is waited for
+    if (m_routing) m_routing->LetGo();  // it owns what it touches
 }
 
 HANDLE ResultDelivery::Pending() const {
-    if (m_run) return m_run->Process();
-    return m_fileWork ? m_fileWork->Done() : nullptr;
+    switch (m_step) {
+        case Step::Routing: return m_routing->Done();
+        case Step::Downloading:
+        case Step::Deleting: return m_run->Process();
+        case Step::WaitingToDownload:
+        case Step::WaitingToDelete: return m_wait.get();
+        case Step::Settling: return m_fileWork->Done();
+        case Step::Over: break;
+    }
+    return nullptr;
 }
 
 void ResultDelivery::Finish(Delivery outcome) {
+    m_step = Step::Over;
     m_run.reset();
+    m_wait.reset();
     m_outcome = outcome;
     m_part->Remove();
     m_head->Remove();
 }
 
 void ResultDelivery::Resume() {
-    if (m_fileWork) return AfterSettling();
-    if (!m_run) return;
-    const DWORD code = m_run->ExitCode();
-    if (m_deleting) {
-        TraceExit(lines::kDeleteExit, code);
-        return Finish(Delivery::Delivered);
+    switch (m_step) {
+        case Step::Routing:
+            m_routing.reset();
+            m_firstTry = Now();
+            return StartDownload();
+        case Step::Downloading: return AfterDownload();
+        case Step::WaitingToDownload: return StartDownload();
+        case Step::Settling: return AfterSettling();
+        case Step::Deleting: return AfterDelete();
+        case Step::WaitingToDelete: return StartDelete();
+        case Step::Over: return;
     }
+}
+
+// Another try of the run after a wait that grows, while tries and time are left.
+bool ResultDelivery::WaitBeforeAnotherTry() {
+    const auto delay = RetryDelayMs(++m_tries, Now() - m_firstTry);
+    if (!delay) return false;
+    m_wait.reset(::CreateWaitableTimerW(nullptr, TRUE, nullptr));
+    LARGE_INTEGER due;
+    due.QuadPart = -static_cast<LONGLONG>(*delay) * 10000;  // relative, in 100 ns
+    if (!m_wait || !::SetWaitableTimer(m_wait.get(), &due, 0, nullptr, nullptr, FALSE)) return false;
+    Trace(lines::kRunAgain + Latin1ToWide(std::to_string(*delay)) + u" ms");
+    return true;
+}
+
+void ResultDelivery::AfterDownload() {
+    const DWORD code = m_run->ExitCode();
     TraceExit(lines::kDownloadExit, code);
     m_run.reset();
-    // curl exits 0 for a 3xx answer and saves its body; only a whole 200 is the document.
-    if (!IsDeliveredDocument(code, ReadWholeFile(m_head->path(), kHeaderDumpLimit).value_or(""))) {
-        Trace(lines::kResultDownloadFailed);
-        return Finish(Delivery::Failed);
+    switch (DownloadVerdict(code, ReadWholeFile(m_head->path(), kHeaderDumpLimit).value_or(""))) {
+        case RunVerdict::Done: break;
+        case RunVerdict::TryAgain:
+            if (WaitBeforeAnotherTry()) {
+                m_step = Step::WaitingToDownload;
+                return;
+            }
+            [[fallthrough]];
+        case RunVerdict::Failed:
+            Trace(lines::kResultDownloadFailed);
+            return Finish(Delivery::Failed);
     }
-    AfterDownload();
+    m_tries = 0;
+    Settle();
+}
+
+void ResultDelivery::AfterDelete() {
+    const DWORD code = m_run->ExitCode();
+    TraceExit(lines::kDeleteExit, code);
+    m_run.reset();
+    if (DeleteVerdict(code, ReadWholeFile(m_head->path(), kHeaderDumpLimit).value_or("")) == RunVerdict::TryAgain &&
+        WaitBeforeAnotherTry()) {
+        m_step = Step::WaitingToDelete;
+        return;
+    }
+    Finish(Delivery::Delivered);
 }
 
 struct ResultDelivery::Settling {
     std::atomic<bool> cancelled{false};
+    KernelHandle cancel{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     bool moved = false;  // read once the file work is done
 };
 
@@ -222,20 +342,36 @@ void SweepStaleWorkFiles(const WideString& folder) {
     if (swept) Trace(lines::kResultSwept + Latin1ToWide(std::to_string(swept)));
 }
 
+bool ReadOnlyOrFolder(const WideString& path) {
+    const DWORD attributes = ::GetFileAttributesW(W(path));
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
 }  // namespace
 
 // On a slow or unreachable share these calls take their time: they run off the window's
 // thread. The rename can reach the disk before the data: the data goes first, and the
-// server's copy is deleted only once ours is durable.
-void ResultDelivery::AfterDownload() {
+// server's copy is deleted only once ours is durable. The move is tried again while another
+// program holds either file for a moment; a close ends the waiting at once.
+void ResultDelivery::Settle() {
+    m_step = Step::Settling;
     m_settling = std::make_shared<Settling>();
     m_fileWork = std::make_unique<BackgroundCall>(
         [settling = m_settling, part = m_part.get(), output = m_output, folder = m_folder] {
             if (!part->Flush()) return Trace(lines::kResultNotFlushed);
             part->Close();
-            if (settling->cancelled) return Trace(lines::kResultMoveCancelled);
-            if (!::MoveFileExW(W(part->path()), W(output), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return Trace(lines::kResultNotMoved);
+            const unsigned long long began = Now();
+            for (unsigned tries = 1;; ++tries) {
+                if (settling->cancelled) return Trace(lines::kResultMoveCancelled);
+                if (::MoveFileExW(W(part->path()), W(output), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                    break;
+                const DWORD error = ::GetLastError();
+                if (!IsTransientMoveError(error, ReadOnlyOrFolder(output)) || Now() - began >= kMoveRetryMs)
+                    return Trace(lines::kResultNotMoved + Latin1ToWide(std::to_string(error)));
+                if (tries == 1) Trace(lines::kResultMoveHeld + Latin1ToWide(std::to_string(error)));
+                ::WaitForSingleObject(settling->cancel.get(), MoveRetryDelayMs(tries));
+            }
             part->Release();
             settling->moved = true;
             Trace(lines::kResultDelivered);
@@ -248,27 +384,31 @@ void ResultDelivery::AfterSettling() {
     if (!m_settling->moved) return Finish(Delivery::Failed);
     // Closed while the file was moved: it is in place, and the server keeps its copy.
     if (m_settling->cancelled) return Finish(Delivery::Delivered);
-    const auto remove = FormatDeleteCommand(m_request.toolPath, m_request.viewerBase, ResultFileName(m_request.location));
-    if (remove) {
-        m_deleting = true;
-        m_run = StartRun(m_request.toolPath, *remove, m_folder, lines::kDeleteExit);
-    }
-    if (!m_run) Finish(Delivery::Delivered);
+    m_firstTry = Now();
+    StartDelete();
 }
 
 void ResultDelivery::Cancel() {
-    if (m_fileWork) {
-        m_settling->cancelled = true;
-        return;
+    switch (m_step) {
+        case Step::Routing:
+            Trace(lines::kResultDownloadCancelled);
+            return Finish(Delivery::Failed);
+        case Step::Settling:
+            m_settling->cancelled = true;
+            ::SetEvent(m_settling->cancel.get());
+            return;
+        case Step::Downloading:
+        case Step::WaitingToDownload:
+            if (m_run) m_run->Kill();
+            Trace(lines::kResultDownloadCancelled);
+            return Finish(Delivery::Failed);
+        case Step::Deleting:
+        case Step::WaitingToDelete:
+            if (m_run) m_run->Kill();
+            Trace(lines::kResultDeleteCutShort);
+            return Finish(Delivery::Delivered);
+        case Step::Over: return;
     }
-    if (!m_run) return;
-    m_run->Kill();
-    if (m_deleting) {
-        Trace(lines::kResultDeleteCutShort);
-        return Finish(Delivery::Delivered);
-    }
-    Trace(lines::kResultDownloadCancelled);
-    Finish(Delivery::Failed);
 }
 
 WideString InstalledToolPath() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/handles_win.h"
 #include "base/text.h"
 #include "winui/web_browser.h"
 
@@ -29,11 +30,15 @@ struct DeliveryRequest {
 class BackgroundCall;
 class ToolRun;
 class WorkFile;
+struct Roads;
 
 // Downloads the location with the tool into a new file beside "OutputPath" (the tool runs in
-// that folder and is given the file's plain ASCII name, whatever its build reads), makes it durable
-// and moves it over "OutputPath" only when it arrived whole as a 200 answer, and only then
-// asks the viewer base address to delete it.
+// that folder, or its short form, and is given the file's plain ASCII name, whatever its
+// build reads), makes it durable and moves it over "OutputPath" only when it arrived whole as
+// a 200 answer, and only then asks the viewer base address to delete it. Each run takes the
+// page's road: its proxy and its session's cookies. A run that a blip of the network or a
+// briefly unavailable server failed is tried again after a wait; so is the move while another
+// program holds a file for a moment.
 class ResultDelivery {
 public:
     // Starts the download, or ends at once when there is nothing to run.
@@ -42,33 +47,46 @@ public:
     ResultDelivery(const ResultDelivery&) = delete;
     ResultDelivery& operator=(const ResultDelivery&) = delete;
 
-    // What to wait for (a tool run, or the file work after the download); null once the
-    // delivery is over.
+    // What to wait for (finding the road, a tool run, the wait before another try, or the
+    // file work after the download); null once the delivery is over.
     HANDLE Pending() const;
     // The pending step has ended: takes its result and starts the next one, if any.
     void Resume();
-    // A close: a run ends at once. A download cut short delivers nothing; a delete cut short
-    // leaves the delivered result in place. The file work cannot be cut short: it is still
-    // pending, and it moves nothing into place that it has not moved yet.
+    // A close: a run or a wait ends at once. A download cut short delivers nothing; a delete
+    // cut short leaves the delivered result in place. The file work stops waiting for a held
+    // file at once but is still pending; it moves nothing into place that it has not moved yet.
     void Cancel();
     // Once Pending() is null.
     Delivery Outcome() const { return m_outcome; }
 
 private:
     struct Settling;
+    enum class Step { Over, Routing, Downloading, WaitingToDownload, Settling, Deleting, WaitingToDelete };
+    void Prepare();
     void StartDownload();
+    void StartDelete();
     void Finish(Delivery outcome);
     void AfterDownload();
+    void AfterDelete();
+    void Settle();
     void AfterSettling();
+    bool WaitBeforeAnotherTry();
 
     DeliveryRequest m_request;
-    WideString m_output;  // "OutputPath" as a full path
-    WideString m_folder;  // its folder: where the working files are and the tool runs
+    Step m_step = Step::Over;
+    WideString m_location;    // without its fragment: what the tool asks for
+    WideString m_output;      // "OutputPath" as a full path, in the form that takes any length
+    WideString m_folder;      // its folder, likewise: where the working files are
+    WideString m_toolFolder;  // the same folder in a form the tool can run in
     std::unique_ptr<WorkFile> m_part, m_head;
+    std::shared_ptr<Roads> m_roads;
+    std::unique_ptr<BackgroundCall> m_routing;  // the proxy can take a configuration's fetch
     std::unique_ptr<ToolRun> m_run;
+    unsigned m_tries = 0;
+    unsigned long long m_firstTry = 0;
+    KernelHandle m_wait;  // the timer before another try
     std::shared_ptr<Settling> m_settling;
     std::unique_ptr<BackgroundCall> m_fileWork;  // flush, move and sweep, off the window's thread
-    bool m_deleting = false;
     Delivery m_outcome = Delivery::Failed;
 };
 
@@ -76,7 +94,8 @@ private:
 // absolute folder is registered.
 WideString InstalledToolPath();
 
-// The browser's location after a download, when it is a result document (ends in ".xml").
+// The browser's location after a download, when it is a result document (ends in ".xml"
+// without its fragment).
 std::optional<WideString> ResultLocation(WebBrowser& browser);
 
 }  // namespace tessel

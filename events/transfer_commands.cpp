@@ -1,5 +1,9 @@
 #include "events/transfer_commands.h"
 
+#include <algorithm>
+
+#include "events/proxy_route.h"
+
 namespace tessel {
 
 namespace {
@@ -17,14 +21,26 @@ bool AppendQuoted(WideString& line, WideView path) {
 }
 
 // The tool path in quotes (Windows' first-argument rule then reads it whole), then -q: curl
-// reads no configuration file of its own only when that is its first argument.
-bool AppendTool(WideString& line, WideView toolPath) {
+// reads no configuration file of its own only when that is its first argument. The session
+// comes as configuration on its standard input.
+bool AppendTool(WideString& line, WideView toolPath, const Road& road) {
     toolPath = CutAtNul(toolPath);
     if (toolPath.empty() || toolPath.find(u'"') != WideView::npos) return false;
     line += u'"';
     line += toolPath;
     line += u"\" -q";
+    if (road.sessionOnInput) line += u" -K -";
     return true;
+}
+
+// An address as the one argument of --url, in quotes; backslashes before the closing quote
+// would escape it, so they are doubled and stay themselves.
+void AppendAddress(WideString& line, WideView encoded) {
+    line += u" --url \"";
+    line += encoded;
+    const std::size_t last = line.find_last_not_of(u'\\');
+    line.append(line.size() - last - 1, u'\\');
+    line += u'"';
 }
 
 // An address piece as the tool gets it.
@@ -92,35 +108,133 @@ WideString WorkingFileName(std::string_view unique, std::string_view extension) 
 }
 
 std::optional<WideString> FormatDownloadCommand(WideView toolPath, WideView headPath, WideView partPath,
-                                                WideView locationUrl) {
+                                                WideView locationUrl, const Road& road) {
     locationUrl = CutAtNul(locationUrl);
     if (locationUrl.size() > kWidePieceUnits) return std::nullopt;
     WideString line;
-    if (!AppendTool(line, toolPath)) return std::nullopt;
-    line += u" -g -f -k --proto =http,https" + Bounds() + u" -D ";
+    if (!AppendTool(line, toolPath, road)) return std::nullopt;
+    line += u" -g -f -k --proto =http,https" + Bounds() + RouteOptions(road.proxy) + u" -D ";
     if (!AppendQuoted(line, headPath)) return std::nullopt;
     line += u" -o ";
     if (!AppendQuoted(line, partPath)) return std::nullopt;
-    line += u" \"";
-    line += CommandLineUrl(locationUrl);
-    // Backslashes before the closing quote would escape it; doubled, they stay themselves.
-    const std::size_t last = line.find_last_not_of(u'\\');
-    line.append(line.size() - last - 1, u'\\');
-    line += u'"';
+    AppendAddress(line, CommandLineUrl(locationUrl));
     return Fitting(std::move(line));
 }
 
-std::optional<WideString> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase, WideView fileName) {
+std::optional<WideString> FormatDeleteCommand(WideView toolPath, WideView headPath, std::string_view viewerBase,
+                                              WideView fileName, const Road& road) {
     fileName = CutAtNul(fileName);
     if (fileName.size() > kWidePieceUnits) return std::nullopt;
     WideString line;
-    if (!AppendTool(line, toolPath)) return std::nullopt;
-    line += u" -g -k" + Bounds() + u" -X DELETE ";
-    line += PercentEncode(CutAtNul(viewerBase), [](unsigned char b) { return b >= 0x80; });
-    line += u"?file=";
-    line += CommandLineQueryValue(fileName);
+    if (!AppendTool(line, toolPath, road)) return std::nullopt;
+    line += u" -g -k" + Bounds() + RouteOptions(road.proxy) + u" -X DELETE -D ";
+    if (!AppendQuoted(line, headPath)) return std::nullopt;
+    AppendAddress(line, PercentEncode(CutAtNul(viewerBase), EndsArgumentOrIsNotAscii) + u"?file=" +
+                            CommandLineQueryValue(fileName));
     return Fitting(std::move(line));
 }
+
+std::string SessionConfig(WideView cookies) {
+    std::string value;
+    for (const char c : ToUtf8(CutAtNul(cookies))) {
+        if (c == '\r' || c == '\n') continue;
+        if (c == '\\' || c == '"') value += '\\';
+        value += c;
+    }
+    const std::size_t first = value.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return "header = \"Cookie: " + value.substr(first) + "\"\n";
+}
+
+namespace {
+
+// curl's exit codes for a transport that failed: could not connect (7), partial file (18),
+// timed out (28), empty answer (52), send (55) and receive (56) failures.
+bool TransportFailed(unsigned long exit) {
+    switch (exit) {
+        case 7: case 18: case 28: case 52: case 55: case 56: return true;
+        default: return false;
+    }
+}
+
+bool Unavailable(const std::optional<int>& status) {
+    return status && (*status == 502 || *status == 503 || *status == 504);
+}
+
+}  // namespace
+
+RunVerdict DownloadVerdict(unsigned long toolExit, std::string_view headerDump) {
+    const auto status = FinalStatus(headerDump);
+    if (toolExit == 0 && status == 200) return RunVerdict::Done;
+    if (Unavailable(status)) return RunVerdict::TryAgain;
+    // A transport failure after an answer other than 200 began is that answer's, not the road's.
+    if (TransportFailed(toolExit) && (!status || *status == 200)) return RunVerdict::TryAgain;
+    return RunVerdict::Failed;
+}
+
+RunVerdict DeleteVerdict(unsigned long toolExit, std::string_view headerDump) {
+    const auto status = FinalStatus(headerDump);
+    if (Unavailable(status) || (TransportFailed(toolExit) && !status)) return RunVerdict::TryAgain;
+    return RunVerdict::Done;
+}
+
+std::optional<unsigned> RetryDelayMs(unsigned triesMade, unsigned long long sinceFirstTryMs) {
+    if (triesMade == 0 || triesMade >= kRunTries) return std::nullopt;
+    const unsigned delay = 1000u << (triesMade - 1);
+    if (sinceFirstTryMs + delay > kRetryWindowMs) return std::nullopt;
+    return delay;
+}
+
+bool IsTransientMoveError(unsigned long error, bool targetReadOnlyOrFolder) {
+    switch (error) {
+        case 32:    // ERROR_SHARING_VIOLATION
+        case 33:    // ERROR_LOCK_VIOLATION
+        case 1224:  // ERROR_USER_MAPPED_FILE
+            return true;
+        case 5:  // ERROR_ACCESS_DENIED: a handle without delete sharing on the target, unless
+                 // the target itself refuses
+            return !targetReadOnlyOrFolder;
+        default:
+            return false;
+    }
+}
+
+unsigned MoveRetryDelayMs(unsigned triesMade) {
+    if (triesMade == 0) return 0;
+    return triesMade >= 6 ? 1000u : std::min(1000u, 50u << (triesMade - 1));
+}
+
+std::optional<WideString> ToolFolder(WideView folder, WideView shortForm) {
+    // MAX_PATH (260) units, terminator included, for a working file's full path.
+    const auto fits = [](WideView f) { return !f.empty() && f.size() + kLongestWorkingName < 260; };
+    if (fits(folder)) return WideString(folder);
+    if (fits(shortForm)) return WideString(shortForm);
+    return std::nullopt;
+}
+
+WideString ExtendedLengthPath(WideView path) {
+    const auto separator = [](char16_t c) { return c == u'\\' || c == u'/'; };
+    if (path.size() >= 4 && separator(path[0]) && separator(path[1]) && (path[2] == u'?' || path[2] == u'.') &&
+        separator(path[3]))
+        return WideString(path);
+    // The extended form is taken literally: only backslashes separate in it.
+    const auto backslashed = [](WideView p) {
+        WideString out(p);
+        std::replace(out.begin(), out.end(), u'/', u'\\');
+        return out;
+    };
+    if (path.size() >= 3 && path[1] == u':' && separator(path[2])) return u"\\\\?\\" + backslashed(path);
+    if (path.size() >= 3 && separator(path[0]) && separator(path[1]) && !separator(path[2]))
+        return u"\\\\?\\UNC\\" + backslashed(path.substr(2));
+    return WideString(path);
+}
+
+WideString PlainPath(WideView path) {
+    if (path.substr(0, 8) == u"\\\\?\\UNC\\") return u"\\\\" + WideString(path.substr(8));
+    if (path.substr(0, 4) == u"\\\\?\\") return WideString(path.substr(4));
+    return WideString(path);
+}
+
 std::optional<int> FinalStatus(std::string_view dump) {
     std::optional<int> status;
     std::size_t pos = 0;
@@ -148,10 +262,6 @@ std::optional<int> FinalStatus(std::string_view dump) {
             status.reset();
     }
     return status;
-}
-
-bool IsDeliveredDocument(unsigned long toolExit, std::string_view headerDump) {
-    return toolExit == 0 && FinalStatus(headerDump) == 200;
 }
 
 }  // namespace tessel

@@ -19,19 +19,72 @@ inline constexpr std::size_t kWidePieceUnits = 1023;
 inline constexpr int kConnectTimeoutSeconds = 30;
 inline constexpr int kStallSeconds = 60;
 
+// The road a run takes, as the page's own requests take it: the proxy ("http://a:1"; empty:
+// none, whatever the environment says), and whether the session's cookies come on the
+// tool's standard input (as configuration, so no other process can read them off its line).
+struct Road {
+    WideString proxy;
+    bool sessionOnInput = false;
+};
+
 // Download into `partPath`, the response head into `headPath`. The tool path is quoted (a
 // blank in "Program Files" must not split it); no configuration file; no globbing; http and
 // https only. The location goes as UTF-8 with every byte that could end an argument or start
-// another (controls, blank, double quote, DEL) or lies outside ASCII percent-encoded: the page
-// can add no argument, and a tool that reads the ANSI code page gets it whole.
+// another (controls, blank, double quote, DEL) or lies outside ASCII percent-encoded, as the
+// one argument of --url: the page can add no argument, and a tool that reads the ANSI code
+// page gets it whole.
 // Empty when a path holds a double quote or ends in a backslash, the tool path is empty,
 // the location exceeds its buffer, or the line exceeds the platform's limit.
 std::optional<WideString> FormatDownloadCommand(WideView toolPath, WideView headPath, WideView partPath,
-                                                WideView locationUrl);
-// DELETE base?file=name. The base (UTF-8, from the host) goes as given but for its bytes
-// outside ASCII, percent-encoded; the name is encoded as the location is, and '&', '#' and
-// '+' too (they would change the query's meaning; an encoding already there is kept).
-std::optional<WideString> FormatDeleteCommand(WideView toolPath, std::string_view viewerBase, WideView fileName);
+                                                WideView locationUrl, const Road& road = {});
+// DELETE base?file=name, its response head into `headPath`. The address is one quoted --url
+// argument: the base (UTF-8, from the host) goes as given but for controls, blanks, double
+// quotes and bytes outside ASCII, percent-encoded; the name is encoded as the location is,
+// and '&', '#' and '+' too (they would change the query's meaning; an encoding already there
+// is kept).
+std::optional<WideString> FormatDeleteCommand(WideView toolPath, WideView headPath, std::string_view viewerBase,
+                                              WideView fileName, const Road& road = {});
+
+// The session's cookies ("a=1; b=2") as the tool's configuration on its standard input: a
+// Cookie header; empty when there are none. Line breaks and NULs cannot be part of it.
+std::string SessionConfig(WideView cookies);
+
+// What one run's end means for the delivery: done, worth another try (the transport failed:
+// refused, reset, cut, empty answer, timed out; or the server was briefly unable: 502, 503,
+// 504), or failed for good (any other answer, a 4xx above all).
+enum class RunVerdict { Done, TryAgain, Failed };
+// Done only for an exit of 0 with a final 200: curl saves a 3xx body and exits 0.
+RunVerdict DownloadVerdict(unsigned long toolExit, std::string_view headerDump);
+// The delete's own answer is not judged (the result is delivered): done, or another try.
+RunVerdict DeleteVerdict(unsigned long toolExit, std::string_view headerDump);
+
+// Tries of one run: at most kRunTries, the waits between them 1 s, 2 s, 4 s, and none that
+// would begin later than kRetryWindowMs after the first try began (so a run that stalled for
+// its 60 s is not tried again, and a failing road holds the result at most 150 s). The wait before the next
+// try, or nothing when none is left.
+inline constexpr unsigned kRunTries = 4;
+inline constexpr unsigned long long kRetryWindowMs = 60000;
+std::optional<unsigned> RetryDelayMs(unsigned triesMade, unsigned long long sinceFirstTryMs);
+
+// Moving the result into place is tried again for about kMoveRetryMs while another program
+// holds a file for a moment: a sharing or lock violation, a mapped file, or access denied on
+// a target that is neither read-only nor a folder (a scanner's or preview's handle).
+inline constexpr unsigned long long kMoveRetryMs = 10000;
+bool IsTransientMoveError(unsigned long error, bool targetReadOnlyOrFolder);
+// The wait before move try n+1 (n ≥ 1): 50 ms, doubling, at most 1 s.
+unsigned MoveRetryDelayMs(unsigned triesMade);
+
+// The working files' names are at most this long; curl opens them in its current directory.
+inline constexpr std::size_t kLongestWorkingName = 26;
+// Where the tool can run so that it opens its working files by plain relative names, which
+// every build opens only within MAX_PATH: the folder (trailing separator included) when its
+// working files fit, else its short form when that fits; nothing when neither does.
+std::optional<WideString> ToolFolder(WideView folder, WideView shortForm);
+// A full path in the form the file calls take beyond MAX_PATH ("\\?\C:\…", "\\?\UNC\srv\…");
+// a path already in such a form, or not a full one, as it is.
+WideString ExtendedLengthPath(WideView fullPath);
+// The other way: the plain form of an extended-length path.
+WideString PlainPath(WideView path);
 
 // A path that can stand in quotes and name a file: no double quote, no trailing separator.
 bool IsQuotablePath(WideView path);
@@ -53,8 +106,5 @@ bool IsAbsoluteFolder(WideView folder);
 // The status of the last response in a header dump (interim 1xx answers come first), or
 // empty when there is none.
 std::optional<int> FinalStatus(std::string_view headerDump);
-
-// Only an exit of 0 with a final 200 is the document: curl saves a 3xx body and exits 0.
-bool IsDeliveredDocument(unsigned long toolExit, std::string_view headerDump);
 
 }  // namespace tessel

@@ -59,14 +59,21 @@ class Request:
 class PrintServer:
     """login: 200 (with a session cookie), any other status, "redirect", "loop",
     "silent" (accepts, never answers), "reset" or "slow" (200 after 3 s). result: "ok", "500" or
-    "close" for every client; "cut" (half the document, then the connection ends), "stall"
-    (half, then silence), "redirect" (302 to the login) or "slow" (the document after 3 s) for
-    the transfer tool only.
-    delete: "ok" or "500"."""
+    "close" for every client; "cut" (half the document, then the connection ends), "cutonce"
+    (so on the first try only), "stall" (half, then silence), "redirect" (302 to the login) or
+    "slow" (the document after 3 s) for the transfer tool only.
+    delete: "ok" or "500".
+    session: the viewer's answer sets an HttpOnly cookie; the result and its delete are
+    served only to a request that carries it and the login's (403 otherwise).
+    name: the server's name in the addresses it hands out (one only a proxy may know)."""
+
+    SESSION = ("TESSELSESSION=s4711", "VIEW=v42")
 
     def __init__(self, host="127.0.0.1", login_port=80, viewer_port=0, login="200", result="ok",
-                 delete="ok", document=RESULT_DOCUMENT, on_request=None):
+                 delete="ok", document=RESULT_DOCUMENT, on_request=None, session=False, name=None):
         self.host = host
+        self.name = name or host
+        self.session = session
         self.login = str(login)
         self.result = result
         self.delete = delete
@@ -83,7 +90,7 @@ class PrintServer:
     # Addresses the viewer is given.
     @property
     def base(self):
-        return "http://%s:%d" % (self.host, self.viewer_port)
+        return "http://%s:%d" % (self.name, self.viewer_port)
 
     @property
     def viewer_url(self):
@@ -151,13 +158,20 @@ class PrintServer:
                 pass
 
     def _send(self, conn, status, body=b"", headers=()):
-        reason = {200: "OK", 302: "Found", 401: "Unauthorized", 403: "Forbidden", 404: "Not Found",
+        reason = {200: "OK", 302: "Found", 502: "Bad Gateway", 401: "Unauthorized", 403: "Forbidden", 404: "Not Found",
                   500: "Internal Server Error"}.get(status, "Status")
         lines = ["HTTP/1.1 %d %s" % (status, reason), "Content-Length: %d" % len(body), "Connection: close"]
         lines += list(headers)
         conn.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body)
 
+    def _in_session(self, req):
+        cookies = [c.strip() for c in (req.header("Cookie") or "").split(";")]
+        return not self.session or all(c in cookies for c in self.SESSION)
+
     def _answer(self, conn, req):
+        if req.path.startswith("/jobs/") or req.method == "DELETE":
+            if not self._in_session(req):
+                return self._send(conn, 403, b"not your session")
         if req.path == "/wt4/login":
             return self._answer_login(conn, req)
         if req.path == "/wt4/login/final":
@@ -174,6 +188,10 @@ class PrintServer:
         # cut, stall and redirect meet only the transfer tool: the browser, with its session
         # cookie, gets the document, so its location still ends in the result's name.
         mode = self.result if req.from_curl or self.result in ("500", "close") else "ok"
+        if mode == "cutonce":
+            with self._lock:
+                mode = "cut" if not any(r.from_curl and r.path.startswith("/jobs/") and r is not req
+                                        for r in self.requests) else "ok"
         if mode == "cut":
             head = "HTTP/1.1 200 OK\r\nContent-Length: %d\r\nContent-Type: text/xml\r\n\r\n" % len(self.document)
             conn.sendall(head.encode("latin-1") + self.document[:len(self.document) // 2])
@@ -219,12 +237,13 @@ class PrintServer:
 
     def _answer_viewer(self, conn, req):
         params = urllib.parse.parse_qs(req.query)
+        session = ["Set-Cookie: %s; Path=/; HttpOnly" % self.SESSION[1]] if self.session else []
         if params.get("finish") == ["auto"]:
             # Stands for the user finishing the job in the page, after a moment's work.
             delay = params.get("delay", ["0"])[0]
             self._stop.wait(min(int(delay) if delay.isdigit() else 0, 10000) / 1000.0)
             folder = "/jobs/%s/" % ("n" * int(params["longresult"][0]) if "longresult" in params else "4711")
-            return self._send(conn, 302, b"", ["Location: " + self.result_url(folder=folder)])
+            return self._send(conn, 302, b"", ["Location: " + self.result_url(folder=folder)] + session)
         doc = req.body.decode("utf-8", "replace")
         page = """<!DOCTYPE html>
 <html><head><meta charset="utf-8"><title>Print job 4711</title>
@@ -234,7 +253,7 @@ class PrintServer:
 <p>Document received (%d bytes):</p><pre>%s</pre>
 <p><a href="%s">Finish the job</a> &middot; <a href="%s/viewer?action=LogoutAndExit">Log out</a></p>
 </body></html>""" % (html.escape(req.query), len(req.body), html.escape(doc), self.result_url(), self.base)
-        return self._send(conn, 200, page.encode("utf-8"), ["Content-Type: text/html; charset=utf-8"])
+        return self._send(conn, 200, page.encode("utf-8"), ["Content-Type: text/html; charset=utf-8"] + session)
 
     def wait_for(self, predicate, timeout=20.0):
         """The first request matching predicate, waiting for it up to timeout."""

@@ -15,7 +15,8 @@ TEMPLATE = os.path.join(CACHE, "wine-template")
 
 
 def _base_env(prefix):
-    env = dict(os.environ)
+    # Wine's WinINet reads http_proxy, which Windows' does not; a test sets what it needs.
+    env = {k: v for k, v in os.environ.items() if not k.lower().endswith("_proxy")}
     env.update(WINEPREFIX=prefix, WINEARCH="win64", WINEDEBUG="-all", WINEDLLOVERRIDES="winemenubuilder.exe=d")
     return env
 
@@ -94,14 +95,15 @@ class WineSession:
     def windows_path(unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
-    def _env_for(self, debugstr, locale=None):
+    def _env_for(self, debugstr, locale=None, extra=None, channels=""):
         env = dict(self.env)
+        env.update(extra or {})
         if locale:
             # Wine's ANSI code page follows it: ru_RU.UTF-8 gives 1251, ja_JP.UTF-8 932.
             env["LC_ALL"] = locale
         if debugstr:
             # Where OutputDebugString goes in this Wine; "timestamps" adds the tick count.
-            env["WINEDEBUG"] = "-all,warn+seh" + (",+timestamp" if debugstr == "timestamps" else "")
+            env["WINEDEBUG"] = "-all,warn+seh" + (",+timestamp" if debugstr == "timestamps" else "") + channels
         return env
 
     def wine(self, *args, debugstr=False, timeout=120):
@@ -114,9 +116,10 @@ class WineSession:
             err.seek(0)
             return subprocess.CompletedProcess(p.args, p.returncode, out.read(), err.read())
 
-    def start(self, *args, debugstr=False, locale=None):
-        """Starts in the background; see Started for its output."""
-        return Started(["wine", *args], self._env_for(debugstr, locale))
+    def start(self, *args, debugstr=False, locale=None, env=None, channels=""):
+        """Starts in the background; see Started for its output. env: variables the program
+        gets besides the session's; channels: more of Wine's trace (",trace+process")."""
+        return Started(["wine", *args], self._env_for(debugstr, locale, env, channels))
 
     def reg_add(self, key, name, value, kind="REG_SZ"):
         # reg.exe has been seen to fail once in many runs with no message at all; the

@@ -170,7 +170,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: winprobe run EXE TAILFILE | wait PROP MS | info PROP | gone PROP MS |\n"
                         "  copydata PROP SIZE ok|null|noterm URL [COUNT] | syscommand PROP ID |\n"
-                        "  close PROP | send|post PROP MSG WPARAM | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE | argv FILE\n");
+                        "  close PROP | send|post PROP MSG WPARAM | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE | argv FILE |\n"
+                        "  hold FILE MS\n");
         return 2;
     }
     const std::wstring verb = argv[1];
@@ -181,6 +182,21 @@ int wmain(int argc, wchar_t** argv) {
         LPWSTR* args = CommandLineToArgvW(ReadUtf8File(argv[2]).c_str(), &argc2);
         for (int i = 0; args && i < argc2; ++i) printf("%s\n", Utf8(args[i]).c_str());
         if (args) LocalFree(args);
+        return 0;
+    }
+    if (verb == L"hold" && argc >= 4) {
+        // As a scanner or a preview pane holds a file: open without delete sharing, for MS.
+        HANDLE f = CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE) {
+            printf("not held %lu\n", GetLastError());
+            return 1;
+        }
+        printf("held %lu\n", GetCurrentProcessId());
+        fflush(stdout);
+        Sleep(wcstoul(argv[3], nullptr, 10));
+        CloseHandle(f);
+        printf("released\n");
         return 0;
     }
     if (verb == L"count") {

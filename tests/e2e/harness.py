@@ -60,7 +60,7 @@ def new_address():
 class Viewer:
     """One run of the viewer, started through winprobe with an exact command line."""
 
-    def __init__(self, tail, exe=None, wine=None, locale=None):
+    def __init__(self, tail, exe=None, wine=None, locale=None, env=None, channels=""):
         self.wine = wine or session()
         fd, self.tail_file = tempfile.mkstemp(suffix=".txt")
         with os.fdopen(fd, "wb") as f:
@@ -68,7 +68,8 @@ class Viewer:
         exe = exe or os.path.join(BIN, "tessel.exe")
         self.started = time.time()
         self.proc = self.wine.start(os.path.join(BIN, "winprobe.exe"), "run", self.wine.windows_path(exe),
-                                    self.wine.windows_path(self.tail_file), debugstr=True, locale=locale)
+                                    self.wine.windows_path(self.tail_file), debugstr=True, locale=locale,
+                                    env=env, channels=channels)
         self.exit_code = None
         self._pid = None
 
@@ -242,8 +243,8 @@ class E2ETest(unittest.TestCase):
             lines.append("screenshot: " + shot)
         return "\n".join(lines)
 
-    def launch(self, tail, wine=None, locale=None):
-        v = Viewer(tail, wine=wine, locale=locale)
+    def launch(self, tail, wine=None, locale=None, env=None, channels=""):
+        v = Viewer(tail, wine=wine, locale=locale, env=env, channels=channels)
         self.viewers.append(v)
         return v
 
@@ -258,5 +259,5 @@ class E2ETest(unittest.TestCase):
         self.assertTrue(v.wait_window())
         self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/viewer" and r.method != "DELETE"))
 
-    def launch_params(self, wine=None, locale=None, **extra):
-        return self.launch(quoted(**self.params(**extra)), wine=wine, locale=locale)
+    def launch_params(self, wine=None, locale=None, env=None, channels="", **extra):
+        return self.launch(quoted(**self.params(**extra)), wine=wine, locale=locale, env=env, channels=channels)

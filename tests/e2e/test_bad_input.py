@@ -166,7 +166,7 @@ class Results(ResultTest):
         os.mkdir(folder)
         v = self.finish(OutputPath=session().windows_path(folder))
         self.assertEqual(v.wait_exit(60), 2)
-        self.assertIn(TRACE.RESULT_NOT_MOVED, v.trace())
+        self.assertTrue(any(line.startswith(TRACE.RESULT_NOT_MOVED) for line in v.trace()), v.trace())
         self.assertEqual(self.server.matching(is_delete), [])
         self.assertEqual(os.listdir(folder), [])
         self.assertEqual([n for n in os.listdir(self.out_dir) if n.startswith("~tessel")], [])

@@ -20,6 +20,10 @@ TEST(ResultLocation, ExactLowercaseSuffix) {
     EXPECT_FALSE(IsResultLocation(u"http://h/result.XML"));
     EXPECT_FALSE(IsResultLocation(u"http://h/result.xml?x"));
     EXPECT_FALSE(IsResultLocation(u"xml"));
+    // The fragment is the page's, never the server's: the address without it decides.
+    EXPECT_FALSE(IsResultLocation(u"http://h/app/#/r.xml"));
+    EXPECT_TRUE(IsResultLocation(u"http://h/r.xml#page=2"));
+    EXPECT_EQ(WithoutFragment(u"http://h/r.xml#a#b"), u"http://h/r.xml");
 }
 
 TEST(ResultFileName, LastNonEmptyPiece) {

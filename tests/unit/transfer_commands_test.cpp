@@ -11,8 +11,8 @@ std::optional<std::string> Download(WideView tool, std::string_view head, std::s
     const auto line = FormatDownloadCommand(tool, Utf8ToWide(head), Utf8ToWide(part), url);
     return line ? std::optional<std::string>(ToUtf8(*line)) : std::nullopt;
 }
-std::optional<std::string> Delete(WideView tool, std::string_view base, WideView name) {
-    const auto line = FormatDeleteCommand(tool, base, name);
+std::optional<std::string> Delete(WideView tool, std::string_view base, WideView name, const Road& road = {}) {
+    const auto line = FormatDeleteCommand(tool, u"~h.head", base, name, road);
     return line ? std::optional<std::string>(ToUtf8(*line)) : std::nullopt;
 }
 const WideString kTool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
@@ -25,13 +25,21 @@ TEST(TransferCommands, DownloadLineAsWindowsReadsIt) {
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
               "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -q -g -f -k --proto =http,https "
-              "--connect-timeout 30 --speed-limit 1 --speed-time 60 -D \"C:\\My Out\\~tessel-7-0.head\" "
-              "-o \"C:\\My Out\\~tessel-7-0.part\" \"http://h:8080/jobs/{a,b}/[1-9].xml\"");
+              "--connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" "
+              "-D \"C:\\My Out\\~tessel-7-0.head\" -o \"C:\\My Out\\~tessel-7-0.part\" "
+              "--url \"http://h:8080/jobs/{a,b}/[1-9].xml\"");
     const std::vector<std::string> expected = {kToolNarrow, "-q", "-g", "-f", "-k", "--proto", "=http,https",
                                                "--connect-timeout", "30", "--speed-limit", "1", "--speed-time",
-                                               "60", "-D", "C:\\My Out\\~tessel-7-0.head", "-o",
-                                               "C:\\My Out\\~tessel-7-0.part", "http://h:8080/jobs/{a,b}/[1-9].xml"};
+                                               "60", "--noproxy", "*", "-D", "C:\\My Out\\~tessel-7-0.head", "-o",
+                                               "C:\\My Out\\~tessel-7-0.part", "--url",
+                                               "http://h:8080/jobs/{a,b}/[1-9].xml"};
     EXPECT_EQ(winargv::Split(*line), expected);
+    // The page's road: its proxy, and its session on the tool's input, right after -q.
+    const auto road = FormatDownloadCommand(u"c", u"h", u"p", u"http://h/r.xml", Road{u"http://px:3128", true});
+    ASSERT_TRUE(road);
+    const auto args = winargv::Split(ToUtf8(*road));
+    EXPECT_EQ(std::vector<std::string>(args.begin(), args.begin() + 4), (std::vector<std::string>{"c", "-q", "-K", "-"}));
+    EXPECT_EQ(std::vector<std::string>(args.end() - 8, args.end() - 6), (std::vector<std::string>{"--proxy", "http://px:3128"}));
 }
 
 TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
@@ -39,13 +47,19 @@ TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
               "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -q -g -k --connect-timeout 30 "
-              "--speed-limit 1 --speed-time 60 -X DELETE "
-              "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
+              "--speed-limit 1 --speed-time 60 --noproxy \"*\" -X DELETE -D \"~h.head\" "
+              "--url \"http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml\"");
     const auto args = winargv::Split(*line);
-    ASSERT_EQ(args.size(), 13u);
+    ASSERT_EQ(args.size(), 18u);
     EXPECT_EQ(args[0], kToolNarrow);
     EXPECT_EQ(args[1], "-q") << "curl reads no configuration file only when -q comes first";
-    EXPECT_EQ(args[12], "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
+    EXPECT_EQ(args[17], "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
+    // A web folder with a blank, a base bent into an option: one address all the same.
+    EXPECT_EQ(winargv::Split(*Delete(u"c", "http://s/viewer space/x", u"r.xml")).back(),
+              "http://s/viewer%20space/x?file=r.xml");
+    const auto bent = winargv::Split(*Delete(u"c", "http://s/v -o C:\\x \"\t\\", u"r.xml"));
+    EXPECT_EQ(bent.size(), 18u);
+    EXPECT_EQ(bent.back(), "http://s/v%20-o%20C:\\x%20%22%09\\?file=r.xml");
     // An unquoted tool path in a folder with blanks is what Windows would split.
     EXPECT_EQ(winargv::Split(kToolNarrow + " -k")[0], "C:\\Program");
 }
@@ -59,9 +73,9 @@ TEST(TransferCommands, LettersBeyondAsciiReachTheToolAsAsciiButItsPath) {
     ASSERT_TRUE(download && remove);
     const std::string encoded = "%D0%9E%D1%82%D1%87%D1%91%D1%82%20%E5%A0%B1.xml";
     const auto args = winargv::Split(*download);
-    ASSERT_EQ(args.size(), 18u);
+    ASSERT_EQ(args.size(), 21u);
     EXPECT_EQ(args[0], "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\\curl.exe");
-    EXPECT_EQ(args[17], "http://h/jobs/" + encoded);
+    EXPECT_EQ(args[20], "http://h/jobs/" + encoded);
     EXPECT_EQ(winargv::Split(*remove).back(), "http://h/v%C3%A9w?file=" + encoded);
 }
 
@@ -69,14 +83,14 @@ TEST(TransferCommands, LocationCannotAddArguments) {
     const auto line = Download(u"c.exe", "h", "p", u"http://h/a\" -o \"C:\\evil\tx\x7f.xml");
     ASSERT_TRUE(line);
     const auto args = winargv::Split(*line);
-    ASSERT_EQ(args.size(), 18u);
-    EXPECT_EQ(args[17], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
+    ASSERT_EQ(args.size(), 21u);
+    EXPECT_EQ(args[20], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
     // Backslashes at the end would escape the closing quote and run into the next piece.
     const auto slashes = Download(u"c.exe", "h", "p", u"http://h/a\\\\");
     ASSERT_TRUE(slashes);
     const auto read = winargv::Split(*slashes);
-    ASSERT_EQ(read.size(), 18u);
-    EXPECT_EQ(read[17], "http://h/a\\\\");
+    ASSERT_EQ(read.size(), 21u);
+    EXPECT_EQ(read[20], "http://h/a\\\\");
 }
 
 TEST(TransferCommands, RefusedPieces) {
@@ -89,6 +103,12 @@ TEST(TransferCommands, RefusedPieces) {
     const WideString longest = u"http://h/" + WideString(1023 - 13, u'a') + u".xml";
     EXPECT_TRUE(Download(u"c", "h", "p", longest));
     EXPECT_FALSE(Download(u"c", "h", "p", u"a" + longest));
+    // Counted before encoding: letters that grow nine-fold on the line still fit.
+    const WideString grown = u"http://h/" + WideString(1023 - 13, u'\u5831') + u".xml";
+    const auto grownLine = Download(u"c", "h", "p", grown);
+    ASSERT_TRUE(grownLine);
+    EXPECT_EQ(winargv::Split(*grownLine).back().size(), 9u + 9 * 1010 + 4);
+    EXPECT_FALSE(Download(u"c", "h", "p", u"\u00e9" + grown));
     EXPECT_TRUE(Delete(u"c", "b", WideString(1023, u'n')));
     EXPECT_FALSE(Delete(u"c", "b", WideString(1024, u'n')));
     // The whole line stays within what CreateProcess takes: 32,766 characters and its NUL.
@@ -97,8 +117,10 @@ TEST(TransferCommands, RefusedPieces) {
 
 TEST(TransferCommands, LinesExactlyAtCreateProcessLimitRunAndOneMoreDoesNot) {
     constexpr std::size_t kLimit = 32766;
-    const std::string deleteHead = "\"c\" -q -g -k --connect-timeout 30 --speed-limit 1 --speed-time 60 -X DELETE ";
-    const std::string deleteTail = "?file=r.xml";
+    const std::string deleteHead =
+        "\"c\" -q -g -k --connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" -X DELETE -D \"~h.head\" "
+        "--url \"";
+    const std::string deleteTail = "?file=r.xml\"";
     const std::string base(kLimit - deleteHead.size() - deleteTail.size(), 'b');
     const auto atLimit = Delete(u"c", base, u"r.xml");
     ASSERT_TRUE(atLimit);
@@ -107,8 +129,8 @@ TEST(TransferCommands, LinesExactlyAtCreateProcessLimitRunAndOneMoreDoesNot) {
     EXPECT_FALSE(Delete(u"c", base + "b", u"r.xml"));
 
     const std::string downloadFixed =
-        "\"c\" -q -g -f -k --proto =http,https --connect-timeout 30 --speed-limit 1 --speed-time 60 -D \"\" -o \"p\" "
-        "\"http://h/r.xml\"";
+        "\"c\" -q -g -f -k --proto =http,https --connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" "
+        "-D \"\" -o \"p\" --url \"http://h/r.xml\"";
     const std::string head(kLimit - downloadFixed.size(), 'h');
     const auto download = Download(u"c", head, "p", u"http://h/r.xml");
     ASSERT_TRUE(download);
@@ -136,15 +158,29 @@ TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
         EXPECT_FALSE(IsAbsoluteFolder(relative)) << ToUtf8(relative);
 }
 
-TEST(TransferCommands, OnlyAWhole200IsTheDocument) {
+TEST(TransferCommands, OnlyAWhole200IsTheDocumentAndOnlyABlipIsTriedAgain) {
     const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
     EXPECT_EQ(FinalStatus(ok), 200);
-    EXPECT_TRUE(IsDeliveredDocument(0, ok));
-    EXPECT_FALSE(IsDeliveredDocument(18, ok));  // cut mid-document
-    EXPECT_FALSE(IsDeliveredDocument(28, ok));  // stalled
+    EXPECT_EQ(DownloadVerdict(0, ok), RunVerdict::Done);
+    EXPECT_EQ(DownloadVerdict(18, ok), RunVerdict::TryAgain);  // cut mid-document
+    EXPECT_EQ(DownloadVerdict(28, ok), RunVerdict::TryAgain);  // stalled
+    for (unsigned long transport : {7, 18, 28, 52, 55, 56}) EXPECT_EQ(DownloadVerdict(transport, ""), RunVerdict::TryAgain);
+    for (unsigned long other : {6, 22, 23, 35, 60}) EXPECT_EQ(DownloadVerdict(other, ""), RunVerdict::Failed) << other;
+    for (const char* busy : {"HTTP/1.1 502 Bad Gateway\r\n", "HTTP/1.1 503 Busy\r\n", "HTTP/1.1 504 Gateway\r\n"}) {
+        EXPECT_EQ(DownloadVerdict(22, busy), RunVerdict::TryAgain) << busy;
+        EXPECT_EQ(DeleteVerdict(22, busy), RunVerdict::TryAgain) << busy;
+    }
+    // An answer of the server's own is never asked again, even when its body was cut.
+    for (const char* answer : {"HTTP/1.1 404 Not Found\r\n", "HTTP/1.1 403 Forbidden\r\n", "HTTP/1.1 500 Error\r\n"}) {
+        EXPECT_EQ(DownloadVerdict(22, answer), RunVerdict::Failed) << answer;
+        EXPECT_EQ(DownloadVerdict(18, answer), RunVerdict::Failed) << answer;
+        EXPECT_EQ(DeleteVerdict(0, answer), RunVerdict::Done) << answer;
+    }
+    EXPECT_EQ(DeleteVerdict(7, ""), RunVerdict::TryAgain);
+    EXPECT_EQ(DeleteVerdict(0, ok), RunVerdict::Done);
     const std::string redirect = "HTTP/1.1 302 Found\r\nLocation: /login\r\n\r\n";
     EXPECT_EQ(FinalStatus(redirect), 302);
-    EXPECT_FALSE(IsDeliveredDocument(0, redirect));
+    EXPECT_EQ(DownloadVerdict(0, redirect), RunVerdict::Failed);
     EXPECT_EQ(FinalStatus("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\n"), 200);
     EXPECT_EQ(FinalStatus("HTTP/2 200\r\n\r\n"), 200);
     EXPECT_EQ(FinalStatus("HTTP/1.0 304 Not Modified\n\n"), 304);
@@ -152,11 +188,48 @@ TEST(TransferCommands, OnlyAWhole200IsTheDocument) {
     EXPECT_FALSE(FinalStatus("HTTP/1.1 2000 OK\r\n"));
     EXPECT_FALSE(FinalStatus("HTTP/1.1 20x OK\r\n"));
     EXPECT_FALSE(FinalStatus("HTTP/1.1\r\n"));
-    EXPECT_FALSE(IsDeliveredDocument(0, "garbage"));
+    EXPECT_EQ(DownloadVerdict(0, "garbage"), RunVerdict::Failed);
     // Only the last answer counts: a 200 followed by anything else is not the document.
     const std::string first = "HTTP/1.1 200 OK\r\n\r\n";
     for (const char* later : {"HTTP/1.1 xyz\r\n", "HTTP/1.1 \r\n", "HTTP/1.1\r\n", "HTTP/1.1 201 Created\r\n",
                               "HTTP/1.1 204 No Content\r\n", "HTTP/1.1 2000\r\n", "HTTP/1.1 20\r\n"})
-        EXPECT_FALSE(IsDeliveredDocument(0, first + later)) << later;
+        EXPECT_EQ(DownloadVerdict(0, first + later), RunVerdict::Failed) << later;
     EXPECT_EQ(FinalStatus(first + "HTTP/1.1 206 Partial\r\n"), 206);
+    // Waits of 1, 2 and 4 s, four tries at most, none begun past a minute: a stalled run
+    // (60 s without progress) is not tried again.
+    EXPECT_EQ(RetryDelayMs(1, 0), 1000u);
+    EXPECT_EQ(RetryDelayMs(2, 5000), 2000u);
+    EXPECT_EQ(RetryDelayMs(3, 9000), 4000u);
+    EXPECT_FALSE(RetryDelayMs(4, 9000));
+    EXPECT_EQ(RetryDelayMs(1, 59000), 1000u);
+    EXPECT_FALSE(RetryDelayMs(1, 59001));
+}
+
+TEST(TransferCommands, SessionGoesAsOneConfigurationLine) {
+    EXPECT_EQ(SessionConfig(u"SID=a1; VIEW=v42"), "header = \"Cookie: SID=a1; VIEW=v42\"\n");
+    // Quotes and backslashes stay inside the value; a line break cannot start another option.
+    EXPECT_EQ(SessionConfig(u"q=\"x\\y\"\r\nurl = http://evil/"),
+              "header = \"Cookie: q=\\\"x\\\\y\\\"url = http://evil/\"\n");
+    EXPECT_EQ(SessionConfig(u"  "), "");
+}
+
+TEST(TransferCommands, HeldFilesAndLongFolders) {
+    for (unsigned long transient : {32ul, 33ul, 1224ul}) EXPECT_TRUE(IsTransientMoveError(transient, true));
+    EXPECT_TRUE(IsTransientMoveError(5, false));
+    EXPECT_FALSE(IsTransientMoveError(5, true));  // a read-only file or a folder stays so
+    for (unsigned long lasting : {2ul, 3ul, 112ul}) EXPECT_FALSE(IsTransientMoveError(lasting, false));
+    EXPECT_EQ(MoveRetryDelayMs(1) + MoveRetryDelayMs(5) + MoveRetryDelayMs(40), 50u + 800u + 1000u);
+    // The tool's folder: as it is while a working file fits after it within MAX_PATH, else
+    // the short form, else none.
+    const WideString fits = u"C:\\" + WideString(259 - 26 - 4, u'a') + u"\\";
+    EXPECT_EQ(fits.size() + kLongestWorkingName, 259u);
+    EXPECT_EQ(ToolFolder(fits, u"C:\\AAAA~1\\"), fits);
+    EXPECT_EQ(ToolFolder(fits + u"a", u"C:\\AAAA~1\\"), u"C:\\AAAA~1\\");
+    EXPECT_FALSE(ToolFolder(fits + u"a", u""));
+    EXPECT_FALSE(ToolFolder(fits + u"a", fits + u"a"));
+    EXPECT_EQ(ExtendedLengthPath(u"C:\\out/r.xml"), u"\\\\?\\C:\\out\\r.xml");
+    EXPECT_EQ(ExtendedLengthPath(u"\\\\srv\\share\\r.xml"), u"\\\\?\\UNC\\srv\\share\\r.xml");
+    EXPECT_EQ(ExtendedLengthPath(u"r.xml"), u"r.xml");
+    for (const char16_t* path : {u"C:\\out\\r.xml", u"\\\\srv\\share\\r.xml"})
+        EXPECT_EQ(PlainPath(ExtendedLengthPath(path)), path);
 }

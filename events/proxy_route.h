@@ -1,0 +1,38 @@
+// The route Windows' HTTP layer takes to an address, from the user's Internet Options, as
+// the transfer tool is to take it too.
+#pragma once
+
+#include <optional>
+
+#include "base/text.h"
+
+namespace tessel {
+
+// The parts of an http or https address a route depends on; nothing for any other address.
+struct UrlParts {
+    WideString scheme;  // lower case
+    WideString host;    // lower case, without brackets
+    unsigned port = 0;
+};
+std::optional<UrlParts> SplitUrl(WideView url);
+
+// The manual part of the settings (ProxyServer, ProxyOverride) applied to one address:
+// "host:port" serves every scheme; "http=a:1;https=b:2;socks=c:3" one each, where a scheme
+// without its own entry goes through the SOCKS one (version 4, as the HTTP layer speaks it),
+// or direct. An override entry is a wildcard pattern ('*', case-insensitive) for the host or
+// for host:port, optionally behind "scheme://"; "<local>" stands for every name without a dot.
+// The answer is the tool's proxy ("http://a:1", "socks4://c:3"), or empty for direct.
+WideString ManualRoute(const UrlParts& url, WideView proxyServer, WideView proxyOverride);
+
+// An automatic configuration's answer ("a:1; b:2", or "http=a:1" forms) for one address:
+// its first usable entry, as ManualRoute reads one; empty for direct.
+WideString AutomaticRoute(const UrlParts& url, WideView proxyList);
+
+// An environment entry ("NAME=value") that names a proxy for curl (http_proxy, ALL_PROXY,
+// NO_PROXY…, any case): the HTTP layer reads none of them, so the tool gets none either.
+bool IsProxyVariable(WideView entry);
+
+// The tool's options for a route: the proxy, or none at all, whatever its environment says.
+WideString RouteOptions(WideView proxy);
+
+}  // namespace tessel
