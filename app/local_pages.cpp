@@ -24,12 +24,15 @@ bool IsStartPageAddress(WideView url) {
     return endsWith(kSlash) || endsWith(kBackslash);
 }
 
-std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason) {
+std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language) {
     auto url = LocalPageUrl(modulePath, u"unreachable.html");
     if (!url) return url;
-    *url += u"?reason=" + PercentEncode(ToUtf8(reason), [](unsigned char b) {
-        return !((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '.');
-    });
+    const auto encoded = [](WideView text) {
+        return PercentEncode(ToUtf8(text), [](unsigned char b) {
+            return !((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '.');
+        });
+    };
+    *url += u"?lang=" + encoded(language) + u"&reason=" + encoded(reason);
     return url;
 }
 

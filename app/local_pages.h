@@ -13,8 +13,8 @@ namespace tessel {
 std::optional<WideString> BuildStartPageUrl(WideView modulePath);
 // The start page as the control names it in its events (file URL or path form).
 bool IsStartPageAddress(WideView url);
-// The page shown when the viewer cannot be reached, beside the start page, with the reason
-// in its query (percent-encoded as UTF-8).
-std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason);
+// The page shown when the viewer cannot be reached, beside the start page, with the language
+// of its words and the reason in its query (percent-encoded as UTF-8).
+std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language);
 
 }  // namespace tessel

@@ -9,6 +9,7 @@
 #include "app/local_pages.h"
 #include "app/navigation_request.h"
 #include "app/window_size.h"
+#include "app/words_win.h"
 #include "base/module_win.h"
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
@@ -20,6 +21,7 @@
 #include "viewer/login_win.h"
 #include "viewer/start_sequence_win.h"
 #include "winui/browser_host.h"
+#include "winui/edit_menu_win.h"
 
 namespace tessel {
 
@@ -77,6 +79,7 @@ BOOL CTesselDlg::OnInitDialog() {
     if (m_params.Value(keys::kURL).value_or("").empty()) return RefuseStart();
 
     HWND hwnd = GetSafeHwnd();
+    SpeakTheUsersLanguage();
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // The host's sizes are 96-dpi pixels: on a scaled display the window keeps its physical size.
@@ -89,6 +92,22 @@ BOOL CTesselDlg::OnInitDialog() {
     ::SetPropW(hwnd, W(ModuleStem()), reinterpret_cast<HANDLE>(kWindowPropertyValue));
     ::SetTimer(hwnd, kStartTimer, 10, nullptr);
     return TRUE;
+}
+
+// The words the program shows itself; the caption says "connecting" until a page has a title.
+void CTesselDlg::SpeakTheUsersLanguage() {
+    const std::vector<std::string> preferred = PreferredUiLanguages();
+    m_words = LoadWords(preferred);
+    std::string asked;
+    for (const std::string& tag : preferred) asked += (asked.empty() ? "" : ",") + tag;
+    Trace(lines::kLanguage + Latin1ToWide(m_words.tag) + u" for " + Utf8ToWide(asked));
+    EditMenuWords menu;
+    const char* const keys[] = {"cut", "copy", "paste", "selectAll", "print"};
+    for (std::size_t i = 0; i < menu.labels.size(); ++i)
+        if (const WideString label = m_words[keys[i]]; !label.empty()) menu.labels[i] = label;
+    menu.rightToLeft = m_words.rightToLeft;
+    SetEditMenuWords(std::move(menu));
+    ::SetWindowTextW(GetSafeHwnd(), W(m_words["connectingTitle"]));
 }
 
 void CTesselDlg::ShowStartPage() {
@@ -149,8 +168,8 @@ void CTesselDlg::OnLoginDone() {
 // The one message the program shows: an HTTP-layer error the login did not absorb. Its
 // box runs a loop of its own; a close or the end of the session meanwhile ends it (Stop).
 void CTesselDlg::ShowLoginError(DWORD error) {
-    WideString text = InternetErrorText(error);
-    if (text.empty()) text = u"Internal application error.";
+    WideString text = SystemMessage(error, L"wininet.dll");
+    if (text.empty()) text = m_words["internalError"];
     m_showingError = true;
     ::MessageBoxW(GetSafeHwnd(), W(text), W(ModuleStem()), MB_OK | MB_ICONSTOP);
     m_showingError = false;
@@ -367,7 +386,9 @@ void CTesselDlg::OnNavigateError(const BrowserEvent& event) {
     const auto reason = UnreachableReason(event.status);
     if (!reason || event.url != m_viewerUrl || !Browser().IsTopLevel(event.frame)) return;
     if (event.cancel) *event.cancel = VARIANT_TRUE;
-    m_unreachable = *reason;
+    // In the system's own words where it has them (they are in its display language).
+    m_unreachable = SystemMessage(static_cast<unsigned long>(event.status), L"urlmon.dll");
+    if (m_unreachable.empty()) m_unreachable = m_words[*reason];
     ::PostMessageW(GetSafeHwnd(), kShowUnreachableMessage, 0, 0);
 }
 
@@ -375,7 +396,7 @@ MessageResult CTesselDlg::OnShowUnreachable(WPARAM, LPARAM) {
     const WideString reason = std::move(m_unreachable);
     m_unreachable.clear();
     if (m_phase != Phase::Browsing || reason.empty()) return 0;
-    const auto url = BuildUnreachablePageUrl(ModulePath(), reason);
+    const auto url = BuildUnreachablePageUrl(ModulePath(), reason, Latin1ToWide(m_words.tag));
     if (!url) return 0;
     Trace(lines::kNavigateUnreachable + *url);
     TESSEL_CHECK(Browser().Navigate(*url));

@@ -12,6 +12,7 @@
 #include "app/resource.h"
 #include "app/run_phase.h"
 #include "app/web_browser2.h"
+#include "app/words.h"
 #include "base/text.h"
 #include "params/parameter_map.h"
 #include "winui/browser_events.h"
@@ -68,6 +69,7 @@ public:
     // Windows the pages opened, while they are open.
     const std::vector<std::unique_ptr<PopupWindow>>& Popups() const { return m_popups; }
 
+    void SpeakTheUsersLanguage();
     void ShowStartPage();
     Phase RunPhase() const { return m_phase; }
 
@@ -105,6 +107,7 @@ private:
     bool m_startPageShown = false;                // once: going back there is refused
     WideString m_viewerUrl;                       // as last requested
     WideString m_unreachable;                     // why it failed; its page is about to show
+    Words m_words;                                // the program's own, in the user's language
     WideString m_resultLocation;                  // reached; its delivery is about to start
     std::unique_ptr<ResultDelivery> m_delivery;   // while the tool runs
     std::vector<std::unique_ptr<PopupWindow>> m_popups;

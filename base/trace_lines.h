@@ -58,6 +58,8 @@ inline constexpr char16_t kWindowClosing[] = u"page closes the window";
 inline constexpr char16_t kNewWindow[] = u"new window: ";
 inline constexpr char16_t kScriptError[] = u"script error: ";
 inline constexpr char16_t kExit[] = u"exit";
+// "language: de for de-DE,en-US": the words' language and the user's preferred ones.
+inline constexpr char16_t kLanguage[] = u"language: ";
 // "login: 200" or "login: not 200".
 inline constexpr char16_t kLogin[] = u"login: ";
 inline constexpr char16_t kLogin200[] = u"login: 200";

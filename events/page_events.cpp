@@ -33,16 +33,16 @@ PageCommand PageCommandOf(WideView url) {
     return PageCommand::None;
 }
 
-std::optional<WideString> UnreachableReason(long status) {
+std::optional<std::string> UnreachableReason(long status) {
     switch (static_cast<unsigned long>(status)) {
     case 0x800C0003:  // INET_E_NO_SESSION
     case 0x800C0004:  // INET_E_CANNOT_CONNECT
     case 0x800C0008:  // INET_E_DOWNLOAD_FAILURE: how a refused connection is reported
-        return WideString(u"The server did not accept the connection.");
+        return "reasonRefused";
     case 0x800C0005:  // INET_E_RESOURCE_NOT_FOUND: the name was not found
-        return WideString(u"The server's name was not found.");
+        return "reasonNotFound";
     case 0x800C000B:  // INET_E_CONNECTION_TIMEOUT
-        return WideString(u"The server did not answer in time.");
+        return "reasonTimeout";
     default:
         return std::nullopt;
     }

@@ -27,8 +27,9 @@ inline constexpr char16_t kCloseAddress[] = u"tessel:close";
 enum class PageCommand { None, Retry, Close };
 PageCommand PageCommandOf(WideView url);
 
-// Why a request failed, in words, when the failure (a navigation error's status) means the
-// server could not be reached; nothing for an answer of the server's or any other failure.
-std::optional<WideString> UnreachableReason(long status);
+// Why a request failed, as the key of its words ("reasonRefused", "reasonNotFound",
+// "reasonTimeout"), when the failure (a navigation error's status) means the server could
+// not be reached; nothing for an answer of the server's or any other failure.
+std::optional<std::string> UnreachableReason(long status);
 
 }  // namespace tessel

@@ -17,8 +17,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-# Wine takes its ANSI code page from LC_ALL only when that locale exists: Cyrillic (1251)
-# and Japanese (932) for the tests of paths and parameters beyond one code page.
-for l in ru_RU ja_JP; do
+# Wine takes its ANSI code page and its display language from LC_ALL only when that locale
+# exists: Cyrillic (1251) and Japanese (932) for paths and parameters beyond one code page;
+# German, Hebrew (right to left) and Japanese for the program's own words.
+for l in ru_RU ja_JP de_DE he_IL; do
   locale -a 2>/dev/null | grep -qx "$l.utf8" || localedef -i "$l" -f UTF-8 "$l.UTF-8"
 done

@@ -166,15 +166,4 @@ LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
     return {Kind::NotAccepted};
 }
 
-WideString InternetErrorText(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
-                                         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     ::GetModuleHandleW(L"wininet.dll"), code, 0,
-                                     reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    WideString out = n ? FromW(text, n) : WideString();
-    if (text) ::LocalFree(text);
-    return out;
-}
-
 }  // namespace tessel

@@ -30,7 +30,4 @@ struct LoginAbort {
 // GET /wt4/login on port 80 of host, as HTTP/1.0.
 LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort);
 
-// The text the HTTP layer has for an error code, or empty.
-WideString InternetErrorText(DWORD code);
-
 }  // namespace tessel

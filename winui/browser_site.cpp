@@ -10,6 +10,7 @@
 
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
+#include "winui/edit_menu_win.h"
 
 namespace tessel {
 
@@ -224,25 +225,14 @@ bool BrowserSite::FocusIsEditable() const {
 STDMETHODIMP BrowserSite::ShowContextMenu(DWORD, POINT* at, IUnknown* commands, IDispatch*) {
     ComPtr<IOleCommandTarget> target;
     if (!at || !commands || FAILED(commands->QueryInterface(IID_PPV_ARGS(&target)))) return S_FALSE;
-    struct Item {
-        DWORD id;  // of kMshtmlCommands
-        const wchar_t* text;
-    };
-    static const Item kItems[] = {{IDM_CUT, L"Cu&t"},    {IDM_COPY, L"&Copy"}, {IDM_PASTE, L"&Paste"}, {0, nullptr},
-                                  {IDM_SELECTALL, L"Select &all"}, {0, nullptr}, {IDM_PRINT, L"P&rint..."}};
-    HMENU menu = ::CreatePopupMenu();
-    if (!menu) return S_FALSE;
-    for (const Item& item : kItems) {
-        if (!item.text) {
-            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            continue;
-        }
-        OLECMD state{item.id, 0};
+    HMENU menu = BuildEditMenu([&target](UINT command) {
+        OLECMD state{command, 0};
         target->QueryStatus(&kMshtmlCommands, 1, &state, nullptr);
-        ::AppendMenuW(menu, MF_STRING | ((state.cmdf & OLECMDF_ENABLED) ? 0 : MF_GRAYED), item.id, item.text);
-    }
-    const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at->x, at->y, 0, m_host, nullptr));
+        return (state.cmdf & OLECMDF_ENABLED) != 0;
+    });
+    if (!menu) return S_FALSE;
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | EditMenuLayout(),
+                                                           at->x, at->y, 0, m_host, nullptr));
     ::DestroyMenu(menu);
     if (chosen) target->Exec(&kMshtmlCommands, chosen, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
     return S_OK;  // shown: not the control's own menu

@@ -106,11 +106,11 @@ class WineSession:
             env["WINEDEBUG"] = "-all,warn+seh" + (",+timestamp" if debugstr == "timestamps" else "") + channels
         return env
 
-    def wine(self, *args, debugstr=False, timeout=120):
+    def wine(self, *args, debugstr=False, timeout=120, locale=None):
         """Runs to its end. Output goes through files: Wine's helper processes inherit the
         standard handles and would hold a pipe open long after the program ended."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            p = subprocess.run(["wine", *args], env=self._env_for(debugstr), stdout=out, stderr=err,
+            p = subprocess.run(["wine", *args], env=self._env_for(debugstr, locale), stdout=out, stderr=err,
                                stdin=subprocess.DEVNULL, timeout=timeout)
             out.seek(0)
             err.seek(0)

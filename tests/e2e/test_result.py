@@ -175,7 +175,7 @@ class Unreachable(ResultTest):
         v = self.finish(URL="http://%s:8080/viewer" % later)
         page = v.wait_trace(TRACE.NAVIGATE_UNREACHABLE, 40)
         self.assertIsNotNone(page, v.trace())
-        self.assertIn("/html/unreachable.html?reason=", page)
+        self.assertIn("/html/unreachable.html?lang=en&reason=", page)
         self.assertTrue(v.running())
         server = PrintServer(later, 80, 8080)
         self.addCleanup(server.close)

@@ -129,6 +129,31 @@ class StartPage(E2ETest):
         self.assertEqual(pixel(shot, 600, 800), desktop, "nothing below the window")
 
 
+def words_of(tag):
+    """A language's words, read from its file as the pages read it (JSON inside a call)."""
+    import json
+    from harness import ROOT
+    with open(os.path.join(ROOT, "html", "words", tag + ".js"), encoding="utf-8") as f:
+        text = f.read()
+    return json.loads(text[text.index("{"):text.rindex("}") + 1])
+
+
+class UsersLanguage(E2ETest):
+    def test_the_display_language_chooses_the_words_and_reaches_the_page(self):
+        from urllib.parse import quote
+        for locale, tag in (("de_DE.UTF-8", "de"), ("ja_JP.UTF-8", "ja"), ("he_IL.UTF-8", "he")):
+            words = words_of(tag)
+            # Nothing listens on port 9: the program's page for an unreachable server.
+            v = self.launch_params(locale=locale, URL="http://%s:9/viewer" % self.address)
+            page = v.wait_trace(TRACE.NAVIGATE_UNREACHABLE, 40)
+            self.assertIsNotNone(page, (locale, v.trace()))
+            self.assertIn("?lang=%s&reason=" % tag, page)
+            self.assertIn(quote(words["reasonRefused"], safe="."), page, "no system text under Wine: the table's")
+            self.assertTrue(any(l.startswith(TRACE.LANGUAGE + tag + " for ") for l in v.trace()), v.trace())
+            self.assertEqual(v.info()["caption"], words["connectingTitle"], locale)
+            v.close()
+
+
 class CopyData(E2ETest):
     def test_navigation_request_exact_size_only(self):
         v = self.launch_params()

@@ -15,7 +15,10 @@
 #include <map>
 
 #include "base/handles_win.h"
+#include "app/words_win.h"
+#include "base/wide_win.h"
 #include "winui/browser_host.h"
+#include "winui/edit_menu_win.h"
 #include "winui/browser_site.h"
 #include "winui/modal_dialog.h"
 
@@ -502,4 +505,47 @@ TEST_F(ControlHost, DropsRefusedAndBrowserKeysTaken) {
         EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, kept, true, false, false)) << kept;
     EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, VK_BACK, false, false, true)) << "editing a field";
     EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYUP, VK_F5, false, false, false));
+}
+
+// The menu speaks the user's language: run under LANG=de_DE and he_IL as well (tests/win/run.py);
+// the labels are those of Wine's translated resource, as measured.
+TEST(EditMenu, SystemLabelsOurIdsMirroredWhereTheLanguageReadsRightToLeft) {
+    const std::map<LANGID, std::vector<std::string>> expected = {
+        {0x0409, {"16 Cu&t", "15 &Copy", "26 Paste", "-", "31 Select &All", "-", "27 &Print"}},
+        {0x0407, {"16 &Ausschneiden", "15 &Kopieren", "26 Einf\xC3\xBCgen", "-", "31 Alles &markieren", "-",
+                  "27 &Drucken"}},
+        {0x040d, {"16 \xD7\x92&\xD7\x96\xD7\x99\xD7\xA8\xD7\x94", "15 \xD7\x94&\xD7\xA2\xD7\xAA\xD7\xA7\xD7\x94",
+                  "26 \xD7\x94\xD7\x93\xD7\x91\xD7\xA7\xD7\x94", "-",
+                  "31 \xD7\x91\xD7\x97\xD7\x99\xD7\xA8\xD7\xAA \xD7\x94&\xD7\x9B\xD7\x95\xD7\x9C", "-",
+                  "27 \xD7\x94\xD7\x93\xD7\xA4&\xD7\xA1\xD7\x94"}}};
+    const LANGID language = GetUserDefaultUILanguage();
+    ASSERT_TRUE(expected.count(language)) << std::hex << language;
+    // As the program sets the menu up: from the words of the user's language.
+    const Words words = LoadWords(PreferredUiLanguages());
+    EXPECT_EQ(words.rightToLeft, language == 0x040d) << words.tag;
+    EditMenuWords ours;
+    ours.rightToLeft = words.rightToLeft;
+    SetEditMenuWords(ours);
+    EXPECT_EQ(EditMenuLayout(), words.rightToLeft ? static_cast<UINT>(TPM_LAYOUTRTL) : 0u);
+    HMENU menu = BuildEditMenu([](UINT command) { return command != IDM_PASTE; });
+    ASSERT_TRUE(menu);
+    std::vector<std::string> seen;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
+        item.dwTypeData = text;
+        item.cch = 256;
+        ASSERT_TRUE(GetMenuItemInfoW(menu, i, TRUE, &item));
+        if (item.fType & MFT_SEPARATOR) {
+            seen.push_back("-");
+            continue;
+        }
+        EXPECT_EQ((item.fType & MFT_RIGHTORDER) != 0, words.rightToLeft) << i;
+        EXPECT_EQ((item.fState & MFS_GRAYED) != 0, item.wID == IDM_PASTE) << i;
+        seen.push_back(std::to_string(item.wID) + " " + ToUtf8(FromW(text)));
+    }
+    DestroyMenu(menu);
+    EXPECT_EQ(seen, expected.at(language));
 }

@@ -1,0 +1,23 @@
+// The languages that have their words here: the file words/<tag>.js for each.
+tessel.languages([
+"en",
+"de",
+"fr",
+"es",
+"it",
+"pt-BR",
+"nl",
+"pl",
+"cs",
+"sv",
+"tr",
+"ru",
+"uk",
+"el",
+"ja",
+"zh-Hans",
+"zh-Hant",
+"ko",
+"ar",
+"he"
+]);

@@ -1,0 +1,79 @@
+#include "winui/edit_menu_win.h"
+
+#include <memory>
+#include <mutex>
+
+#include "base/wide_win.h"
+
+namespace tessel {
+
+namespace {
+
+EditMenuWords& Words() {
+    static EditMenuWords words;
+    return words;
+}
+
+// The browse context menu of the control's resource library; its text-selection submenu
+// holds exactly our five commands.
+constexpr WORD kContextMenus = 24641;
+constexpr int kTextSelectionMenu = 4;
+
+struct LibraryFree {
+    void operator()(HMODULE m) const { ::FreeLibrary(m); }
+};
+
+// The system's labels, read once: from the system folder only, as data (nothing of it runs).
+const std::array<WideString, 5>& SystemLabels() {
+    static std::array<WideString, 5> labels;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        wchar_t system[MAX_PATH];
+        const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return;
+        const WideString path = FromW(system, n) + u"\\shdoclc.dll";
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFree> library(
+            ::LoadLibraryExW(W(path), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        if (!library) return;
+        HMENU menus = ::LoadMenuW(library.get(), MAKEINTRESOURCEW(kContextMenus));
+        if (!menus) return;
+        if (HMENU selection = ::GetSubMenu(menus, kTextSelectionMenu)) {
+            for (std::size_t i = 0; i < kEditCommands.size(); ++i) {
+                wchar_t text[256] = {};
+                const int got = ::GetMenuStringW(selection, kEditCommands[i], text, 256, MF_BYCOMMAND);
+                if (got > 0) labels[i] = FromW(text, static_cast<std::size_t>(got));
+            }
+        }
+        ::DestroyMenu(menus);
+    });
+    return labels;
+}
+
+}  // namespace
+
+void SetEditMenuWords(EditMenuWords words) { Words() = std::move(words); }
+
+HMENU BuildEditMenu(const std::function<bool(UINT command)>& enabled) {
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu) return nullptr;
+    const EditMenuWords& ours = Words();
+    const auto& system = SystemLabels();
+    const UINT mirrored = ours.rightToLeft ? MFT_RIGHTORDER | MFT_RIGHTJUSTIFY : 0;
+    for (std::size_t i = 0; i < kEditCommands.size(); ++i) {
+        if (i == 3 || i == 4) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        const WideString& label = system[i].empty() ? ours.labels[i] : system[i];
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
+        item.fType = MFT_STRING | mirrored;
+        item.fState = enabled(kEditCommands[i]) ? MFS_ENABLED : MFS_GRAYED;
+        item.wID = kEditCommands[i];
+        item.dwTypeData = const_cast<wchar_t*>(W(label));
+        ::InsertMenuItemW(menu, ::GetMenuItemCount(menu), TRUE, &item);
+    }
+    return menu;
+}
+
+UINT EditMenuLayout() { return Words().rightToLeft ? TPM_LAYOUTRTL : 0; }
+
+}  // namespace tessel
