@@ -24,6 +24,42 @@ bool IsStartPageAddress(WideView url) {
     return endsWith(kSlash) || endsWith(kBackslash);
 }
 
+namespace {
+// A file address or path as one plain form: "c:/folder/html/page.html", escapes decoded.
+WideString PlainFileForm(WideView url) {
+    const std::string bytes = ToUtf8(url.substr(0, url.find_first_of(u"?#")));
+    const auto hex = [](char h) {
+        return h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+    };
+    std::string decoded;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '%' && i + 2 < bytes.size() && hex(bytes[i + 1]) >= 0 && hex(bytes[i + 2]) >= 0) {
+            decoded += static_cast<char>(hex(bytes[i + 1]) * 16 + hex(bytes[i + 2]));
+            i += 2;
+        } else {
+            decoded += bytes[i];
+        }
+    }
+    WideString out = Utf8ToWide(decoded);
+    for (char16_t& c : out) {
+        if (c == u'\\') c = u'/';
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+    }
+    for (const WideView prefix : {WideView(u"file:///"), WideView(u"file://")})
+        if (out.compare(0, prefix.size(), prefix) == 0) return out.substr(prefix.size());
+    return out;
+}
+}  // namespace
+
+bool IsOwnPageAddress(WideView url, WideView modulePath) {
+    const WideString plain = PlainFileForm(url);
+    for (const char16_t* page : {u"progress.html", u"unreachable.html"}) {
+        const auto own = LocalPageUrl(modulePath, page);
+        if (own && PlainFileForm(*own) == plain) return true;
+    }
+    return false;
+}
+
 std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language) {
     auto url = LocalPageUrl(modulePath, u"unreachable.html");
     if (!url) return url;

@@ -13,6 +13,9 @@ namespace tessel {
 std::optional<WideString> BuildStartPageUrl(WideView modulePath);
 // The start page as the control names it in its events (file URL or path form).
 bool IsStartPageAddress(WideView url);
+// One of the program's own pages beside the executable at `modulePath`, in any form the
+// control reports it: file URL or path, escaped or not, any letter case, with any query.
+bool IsOwnPageAddress(WideView url, WideView modulePath);
 // The page shown when the viewer cannot be reached, beside the start page, with the language
 // of its words and the reason in its query (percent-encoded as UTF-8).
 std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language);

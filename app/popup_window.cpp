@@ -6,7 +6,10 @@
 
 #include "app/resource.h"
 #include "base/trace_win.h"
+#include "app/window_size.h"
+#include "base/trace_lines.h"
 #include "winui/browser_host.h"
+#include "winui/dpi_win.h"
 
 namespace tessel {
 
@@ -45,6 +48,7 @@ PopupWindow* PopupWindow::Open(HWND owner, Owner handlers) {
         return nullptr;
     }
     popup->m_browser.Attach(host);
+    popup->m_dpi = WindowDpi(hwnd);
     SetBrowserEventTarget(host, popup.get(), IDC_BROWSER);
     ::ShowWindow(hwnd, SW_SHOW);
     return popup.release();
@@ -76,6 +80,17 @@ LRESULT CALLBACK PopupWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     }
     auto* self = reinterpret_cast<PopupWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
+    case kDpiChangedMessage:
+        // As the main window: its physical size on the new monitor, the page at the new scale.
+        if (self) {
+            const int old = self->m_dpi;
+            self->m_dpi = FollowDpiChange(hwnd, wParam, lParam);
+            if (const auto zoom = ZoomForDpiChange(self->m_dpi, old, self->m_browser.GetOpticalZoom().value_or(0))) {
+                Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
+                TESSEL_CHECK(self->m_browser.SetOpticalZoom(*zoom));
+            }
+        }
+        return 0;
     case WM_SIZE:
         if (HWND host = ::GetDlgItem(hwnd, IDC_BROWSER))
             ::MoveWindow(host, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);

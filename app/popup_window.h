@@ -39,6 +39,7 @@ public:
     void OnDocumentComplete(const BrowserEvent& event);
     void OnWindowClosing(const BrowserEvent& event);
     void OnNewWindow3(const BrowserEvent& event) { m_owner.newWindow(event); }
+    void OnDownloadsSettled(UINT) override { m_owner.downloadComplete(m_browser); }
 
 protected:
     const EventSinkEntry* GetEventSinkMap() const override;
@@ -48,6 +49,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     Owner m_owner;
     HWND m_hWnd = nullptr;
+    int m_dpi = 96;  // the scale of the window's monitor
 };
 
 }  // namespace tessel

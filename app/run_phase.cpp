@@ -10,6 +10,10 @@ Effect Decide(Phase phase, Arrival arrival) {
     // The control needs its answer at once; a window opened during a delivery would outlive it.
     if (arrival == A::NewWindow) return phase == Phase::Delivering ? Effect::Drop : Effect::Act;
     switch (phase) {
+        case Phase::Opening:
+            // The start page's own events act; a host's request would be lost under the viewer
+            // request that follows, so it waits for it.
+            return arrival == A::NavigationRequest ? Effect::Hold : Effect::Act;
         case Phase::LoggingIn:
             // The page and the host wait for the viewer request, and then come in order.
             return Effect::Hold;

@@ -5,7 +5,7 @@
 namespace tessel {
 
 enum class Phase {
-    Opening,     // the window is up and the start timer armed
+    Opening,     // the window is up, the login under way, the start timer armed
     LoggingIn,   // the login runs (and its error is shown, if any)
     Browsing,    // the viewer page is the user's
     Delivering,  // a result was reached: its delivery is starting or running

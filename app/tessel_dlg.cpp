@@ -21,6 +21,7 @@
 #include "viewer/login_win.h"
 #include "viewer/start_sequence_win.h"
 #include "winui/browser_host.h"
+#include "winui/dpi_win.h"
 #include "winui/edit_menu_win.h"
 
 namespace tessel {
@@ -33,13 +34,6 @@ namespace {
 constexpr UINT kSystemCommandMask = 0xFFF0;
 constexpr UINT kInertSystemCommand = 0x0010;
 
-// The system DPI, as every declared Windows reports it for a system-DPI-aware program.
-int SystemDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
-    if (screen) ::ReleaseDC(nullptr, screen);
-    return dpi;
-}
 }  // namespace
 
 CTesselDlg::CTesselDlg(HWND parent)
@@ -82,8 +76,13 @@ BOOL CTesselDlg::OnInitDialog() {
     SpeakTheUsersLanguage();
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    // The host's sizes are 96-dpi pixels: on a scaled display the window keeps its physical size.
-    const WindowSize size = ScaleToDpi(ChooseWindowSize(m_params), SystemDpi());
+    // The login goes out at once, while the control loads the start page; the viewer request
+    // waits for both.
+    m_start = std::make_unique<StartSequence>(m_params);
+    // The host's sizes are 96-dpi pixels: on a scaled display the window keeps its physical
+    // size, at the scale of the monitor it is on.
+    m_dpi = WindowDpi(hwnd);
+    const WindowSize size = ScaleToDpi(ChooseWindowSize(m_params), m_dpi);
     ::MoveWindow(hwnd, 0, 0, size.width, size.height, TRUE);
     // The control's first navigation loads its engine inside the call: done before the
     // window shows, the user never meets that pause.
@@ -141,17 +140,20 @@ MessageResult CTesselDlg::OnTimer(WPARAM id, LPARAM) {
     return std::nullopt;  // then the default handling, as for any timer message
 }
 
-// The document read, the login and the viewer request: at the start, and again on request.
+// The document read, the login and the viewer request: at the start (the first two under
+// way since the window was made), and again on request.
 void CTesselDlg::StartRun() {
     m_phase = Phase::LoggingIn;
-    m_start = std::make_unique<StartSequence>(m_params);
+    if (!m_start) m_start = std::make_unique<StartSequence>(m_params);
     WaitFor(m_start->Ready(), [this] { OnLoginDone(); });
 }
 
 void CTesselDlg::OnLoginDone() {
     const std::unique_ptr<StartSequence> start = std::move(m_start);
-    m_viewerUrl = start->ViewerUrl();
     const LoginOutcome login = start->OpenViewer(Browser());
+    // Asked for unless the login's error stopped it; its own navigation is the next one.
+    m_viewerOutstanding = login.kind != LoginOutcome::Kind::HttpLayerError;
+    m_viewerNavigationSeen = false;
     if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
     if (login.kind == LoginOutcome::Kind::HttpLayerError) {
         ShowLoginError(login.error);
@@ -187,6 +189,7 @@ BOOL CALLBACK CloseOwnedBox(HWND window, LPARAM owner) {
 
 void CTesselDlg::Stop() {
     switch (m_phase) {
+        case Phase::Opening:
         case Phase::LoggingIn:
             CancelWait();
             if (m_start) {
@@ -246,16 +249,18 @@ MessageResult CTesselDlg::OnCopyData(WPARAM, LPARAM lParam) {
         return TRUE;
     }
     // Answered at once, whatever the phase does with it.
+    const Effect effect = Decide(m_phase, Arrival::NavigationRequest);
     if (Admit(Arrival::NavigationRequest, [this, target = *url] { NavigateOnRequest(target); }))
         NavigateOnRequest(*url);
-    else if (m_phase == Phase::Delivering)
-        Trace(lines::kCopyDataHeld);
+    else
+        Trace(effect == Effect::Hold ? lines::kCopyDataHeld : lines::kCopyDataDropped);
     return TRUE;
 }
 
 void CTesselDlg::NavigateOnRequest(const WideString& url) {
     if (!Admit(Arrival::NavigationRequest)) return;  // replayed into a phase that drops it
     if (RunPageCommand(url)) return;
+    m_viewerOutstanding = false;  // the host sends the page elsewhere
     Trace(lines::kNavigateCopyData + url);
     TESSEL_CHECK(Browser().Navigate(url));
 }
@@ -286,6 +291,18 @@ MessageResult CTesselDlg::OnSize(WPARAM, LPARAM size) {
     return 0;
 }
 
+// Moved to a monitor of another scale (or the scale changed): the window keeps its physical
+// size there, and the page follows the new scale.
+MessageResult CTesselDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const int old = m_dpi;
+    m_dpi = FollowDpiChange(GetSafeHwnd(), wParam, lParam);
+    if (const auto zoom = ZoomForDpiChange(m_dpi, old, Browser().GetOpticalZoom().value_or(0))) {
+        Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
+        TESSEL_CHECK(Browser().SetOpticalZoom(*zoom));
+    }
+    return 0;
+}
+
 MessageResult CTesselDlg::OnSysCommand(WPARAM id, LPARAM) {
     if ((id & kSystemCommandMask) == kInertSystemCommand) return 0;
     return std::nullopt;  // move, size, minimise, close and the rest: the default handling
@@ -309,6 +326,16 @@ bool CTesselDlg::RunPageCommand(WideView url) {
 
 void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
     if (!Admit(Arrival::BeforeNavigate, [this, e = event.Kept()] { OnBeforeNavigate2(e); })) return;
+    // The program's own commands come from its own page: the main control's top-level
+    // document is one of the program's pages.
+    const bool topLevel = Browser().IsTopLevel(event.frame);
+    const bool ownPage = topLevel && IsOwnPageAddress(Browser().GetLocationURL(), ModulePath());
+    // The viewer request's own navigation, then any other top-level one takes its place.
+    if (m_viewerOutstanding && std::exchange(m_viewerNavigationSeen, true) && topLevel) m_viewerOutstanding = false;
+    HandleNavigation(event, ownPage);
+}
+
+void CTesselDlg::HandleNavigation(const BrowserEvent& event, bool ownPage) {
     Trace(lines::kBeforeNavigate + event.url);
     // The program's own addresses are never loaded; back to the start page (Backspace, the
     // history) would wait there forever.
@@ -317,7 +344,10 @@ void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
     if ((command || back) && event.cancel) *event.cancel = VARIANT_TRUE;
     if (back) Trace(lines::kBackToStartPage);
     if (command) {
-        RunPageCommand(event.url);
+        if (ownPage)
+            RunPageCommand(event.url);
+        else
+            Trace(lines::kPageCommandIgnored + event.url);
         return;
     }
     if (ContainsExitWord(event.url)) {
@@ -326,9 +356,19 @@ void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
     }
 }
 
-void CTesselDlg::OnDownloadComplete(const BrowserEvent& event) {
-    if (!Admit(Arrival::DownloadComplete, [this, e = event.Kept()] { OnDownloadComplete(e); })) return;
-    CheckForResult(Browser());
+void CTesselDlg::OnDownloadComplete(const BrowserEvent&) { ResultCheck(Browser()); }
+
+void CTesselDlg::OnDownloadsSettled(UINT) { ResultCheck(Browser()); }
+
+void CTesselDlg::ResultCheck(WebBrowser& browser) {
+    // Held, it runs for the same control if that is still there.
+    const auto replay = [this, target = &browser] {
+        if (target == &Browser()) return ResultCheck(Browser());
+        for (const auto& popup : m_popups)
+            if (&popup->m_browser == target) return ResultCheck(popup->m_browser);
+    };
+    if (!Admit(Arrival::DownloadComplete, replay)) return;
+    CheckForResult(browser);
 }
 
 void CTesselDlg::CheckForResult(WebBrowser& browser) {
@@ -365,8 +405,9 @@ void CTesselDlg::ContinueDelivery() {
 
 void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
     if (!Admit(Arrival::DocumentComplete, [this, e = event.Kept()] { OnDocumentComplete(e); })) return;
+    if (Browser().IsTopLevel(event.frame)) m_viewerOutstanding = false;  // a page arrived
     // Where the control did not take the DPI flag, the page is zoomed to the display's scale.
-    if (const auto zoom = ZoomToApply(SystemDpi(), Browser().GetOpticalZoom().value_or(0))) {
+    if (const auto zoom = ZoomToApply(m_dpi, Browser().GetOpticalZoom().value_or(0))) {
         Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
         TESSEL_CHECK(Browser().SetOpticalZoom(*zoom));
     }
@@ -383,8 +424,11 @@ void CTesselDlg::OnNavigateError(const BrowserEvent& event) {
     if (!Admit(Arrival::NavigateError, [this, e = event.Kept()] { OnNavigateError(e); })) return;
     Trace(lines::kNavigateError + Latin1ToWide(std::to_string(static_cast<unsigned long>(event.status))) + u" " +
           event.url);
+    // The viewer request's failure, whatever form of its address the control reports: it is
+    // the top-level navigation still outstanding.
     const auto reason = UnreachableReason(event.status);
-    if (!reason || event.url != m_viewerUrl || !Browser().IsTopLevel(event.frame)) return;
+    if (!reason || !m_viewerOutstanding || !Browser().IsTopLevel(event.frame)) return;
+    m_viewerOutstanding = false;
     if (event.cancel) *event.cancel = VARIANT_TRUE;
     // In the system's own words where it has them (they are in its display language).
     m_unreachable = SystemMessage(static_cast<unsigned long>(event.status), L"urlmon.dll");
@@ -419,10 +463,12 @@ void CTesselDlg::OnNewWindow3(const BrowserEvent& event) {
     };
     if (!Admit(Arrival::NewWindow) || !event.window) return refuse();
     PopupWindow::Owner owner{
-        [this](const BrowserEvent& e) { OnBeforeNavigate2(e); },
-        [this](WebBrowser& popup) {
-            if (Admit(Arrival::DownloadComplete)) CheckForResult(popup);
+        // A popup's page is never the program's own: its exit words count, its commands not.
+        [this](const BrowserEvent& e) {
+            if (Admit(Arrival::BeforeNavigate, [this, k = e.Kept()] { HandleNavigation(k, false); }))
+                HandleNavigation(e, false);
         },
+        [this](WebBrowser& popup) { ResultCheck(popup); },
         [this](const BrowserEvent& e) { OnNewWindow3(e); },
         [this](PopupWindow* gone) {
             for (auto it = m_popups.begin(); it != m_popups.end(); ++it)
@@ -448,6 +494,7 @@ const ModalDialog::MessageEntry kMessageMap[] = {
     ModalDialog::On(WM_PAINT, &D::OnPaint),
     ModalDialog::On(WM_QUERYDRAGICON, &D::OnQueryDragIcon),
     ModalDialog::On(WM_SIZE, &D::OnSize),
+    ModalDialog::On(kDpiChangedMessage, &D::OnDpiChanged),
     ModalDialog::On(WM_CLOSE, &D::OnClose),
     ModalDialog::On(WM_TIMER, &D::OnTimer),
     ModalDialog::On(WM_COPYDATA, &D::OnCopyData),

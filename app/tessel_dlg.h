@@ -51,6 +51,7 @@ public:
     MessageResult OnPaint(WPARAM, LPARAM);
     MessageResult OnQueryDragIcon(WPARAM, LPARAM);
     MessageResult OnSize(WPARAM type, LPARAM size);
+    MessageResult OnDpiChanged(WPARAM dpi, LPARAM suggested);
     MessageResult OnClose(WPARAM, LPARAM);
     MessageResult OnTimer(WPARAM id, LPARAM);
     MessageResult OnCopyData(WPARAM sender, LPARAM data);
@@ -66,6 +67,9 @@ public:
     void OnNavigateError(const BrowserEvent& event);
     void OnWindowClosing(const BrowserEvent& event);
     void OnNewWindow3(const BrowserEvent& event);
+    // The result check's route: DownloadComplete, and the site's reports that the control's
+    // downloads settled (its download-state command and its status text).
+    void OnDownloadsSettled(UINT controlId) override;
     // Windows the pages opened, while they are open.
     const std::vector<std::unique_ptr<PopupWindow>>& Popups() const { return m_popups; }
 
@@ -85,11 +89,16 @@ private:
     BOOL RefuseStart();
     void End(ExitStatus status);
     void StartRun();
-    // The result check, for the main page's control or a popup's.
+    // The result check, for the main page's control or a popup's: now, or once the viewer
+    // has been asked for (a popup's check held while a retry's login runs).
+    void ResultCheck(WebBrowser& browser);
     void CheckForResult(WebBrowser& browser);
     void OnLoginDone();
     // The program's own page commands, from its pages or a host's navigation request.
     bool RunPageCommand(WideView url);
+    // A navigation about to start: the program's commands (obeyed only from its own page),
+    // the way back to the start page, exit words.
+    void HandleNavigation(const BrowserEvent& event, bool ownPage);
     void ShowLoginError(DWORD error);
     void NavigateOnRequest(const WideString& url);
     void ContinueDelivery();
@@ -105,9 +114,11 @@ private:
     std::vector<std::function<void()>> m_held;    // events and requests meanwhile
     bool m_showingError = false;                  // the login error's message box is up
     bool m_startPageShown = false;                // once: going back there is refused
-    WideString m_viewerUrl;                       // as last requested
+    bool m_viewerOutstanding = false;             // the viewer request is the top-level navigation
+    bool m_viewerNavigationSeen = false;          // its own BeforeNavigate2 has come
     WideString m_unreachable;                     // why it failed; its page is about to show
     Words m_words;                                // the program's own, in the user's language
+    int m_dpi = 96;                               // the scale of the window's monitor
     WideString m_resultLocation;                  // reached; its delivery is about to start
     std::unique_ptr<ResultDelivery> m_delivery;   // while the tool runs
     std::vector<std::unique_ptr<PopupWindow>> m_popups;

@@ -45,4 +45,13 @@ std::optional<int> ZoomToApply(int dpi, int currentZoomPercent) {
     return ScaleToDpi(100, dpi);
 }
 
+std::optional<int> ZoomForDpiChange(int newDpi, int oldDpi, int current) {
+    if (newDpi <= 0 || oldDpi <= 0 || current <= 0) return std::nullopt;
+    const int wanted = current == 100 || current == ScaleToDpi(100, oldDpi)
+                           ? ScaleToDpi(100, newDpi)
+                           : static_cast<int>((static_cast<long long>(current) * newDpi + oldDpi / 2) / oldDpi);
+    if (wanted == current) return std::nullopt;
+    return wanted;
+}
+
 }  // namespace tessel

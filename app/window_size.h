@@ -33,4 +33,10 @@ WindowSize ScaleToDpi(WindowSize size, int dpi);
 // itself (it still reads 100 % on a scaled display); empty when nothing is to change.
 std::optional<int> ZoomToApply(int dpi, int currentZoomPercent);
 
+// The optical zoom for a page whose window moved from `oldDpi` to `newDpi`: the new scale
+// where the page was at 100 % or at the old scale (the control's own, or ours); a zoom of
+// the user's own keeps its share of the scale. Never compounded: the result is the zoom to
+// set, not a factor. Empty when nothing is to change.
+std::optional<int> ZoomForDpiChange(int newDpi, int oldDpi, int currentZoomPercent);
+
 }  // namespace tessel

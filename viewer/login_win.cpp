@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include <string>
+#include <utility>
 
 #include "base/handles_win.h"
 #include "base/module_win.h"
@@ -93,18 +94,48 @@ bool NextTarget(HINTERNET request, Target& target) {
 }  // namespace
 
 void LoginAbort::Abort() {
-    aborted = true;
-    if (void* open = session.exchange(nullptr)) ::InternetCloseHandle(open);
+    const std::lock_guard<std::mutex> hold(m_lock);
+    m_aborted = true;
+    if (m_request) ::InternetCloseHandle(std::exchange(m_request, nullptr));
+}
+
+bool LoginAbort::Aborted() {
+    const std::lock_guard<std::mutex> hold(m_lock);
+    return m_aborted;
+}
+
+bool LoginAbort::Use(void* request) {
+    const std::lock_guard<std::mutex> hold(m_lock);
+    if (m_aborted) return false;
+    m_request = request;
+    return true;
+}
+
+bool LoginAbort::Done(void* request) {
+    const std::lock_guard<std::mutex> hold(m_lock);
+    if (m_request != request) return false;
+    m_request = nullptr;
+    return true;
 }
 
 namespace {
-// The session is closed once: by the login at its end, or by whoever aborts it first.
-struct SharedSession {
-    LoginAbort& abort;
-    ~SharedSession() {
-        if (void* open = abort.session.exchange(nullptr)) ::InternetCloseHandle(open);
+// A request lent to the abort while the login calls on it; given back before its owner
+// closes it, or let go by the owner where the abort closed it.
+class LentRequest {
+public:
+    LentRequest(LoginAbort& abort, InternetHandle& request)
+        : m_abort(abort), m_request(request), m_lent(abort.Use(request.get())) {}
+    ~LentRequest() {
+        if (m_lent && !m_abort.Done(m_request.get())) m_request.release();
     }
-    HINTERNET get() const { return abort.session.load(); }
+    LentRequest(const LentRequest&) = delete;
+    LentRequest& operator=(const LentRequest&) = delete;
+    explicit operator bool() const { return m_lent; }
+
+private:
+    LoginAbort& m_abort;
+    InternetHandle& m_request;
+    bool m_lent;
 };
 }  // namespace
 
@@ -112,11 +143,10 @@ LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
     using Kind = LoginOutcome::Kind;
     // The agent name is the executable's name without its extension.
     const WideString agent = ModuleStem();
-    HINTERNET opened = ::InternetOpenW(W(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!opened) return {Kind::HttpLayerError, ::GetLastError()};
-    abort.session = opened;
-    const SharedSession session{abort};
-    if (abort.aborted) return {Kind::NotAccepted};
+    // Declared before the connection and the request: closed after them.
+    InternetHandle session(::InternetOpenW(W(agent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return {Kind::HttpLayerError, ::GetLastError()};
+    if (abort.Aborted()) return {Kind::NotAccepted};
     SetDword(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, 30000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_BACKOFF, 1000);
     SetDword(session.get(), INTERNET_OPTION_CONNECT_RETRIES, 1);
@@ -139,26 +169,42 @@ LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
         InternetHandle request(::HttpOpenRequestW(connection.get(), L"GET", W(target.object), L"HTTP/1.0", nullptr,
                                                   nullptr, flags, 0));
         if (!request) return {Kind::NotAccepted};
-        // Wine takes these on the request only.
-        SetDword(request.get(), INTERNET_OPTION_SEND_TIMEOUT, 30000);
-        SetDword(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 30000);
-        RelaxCertificateChecks(request.get());
-        ::HttpAddRequestHeadersW(request.get(), kAcceptLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-        ::HttpAddRequestHeadersW(request.get(), kUserAgentLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        const LentRequest lent(abort, request);
+        if (!lent) return {Kind::NotAccepted};
+        const auto prepare = [&request] {
+            // Wine takes these on the request only.
+            SetDword(request.get(), INTERNET_OPTION_SEND_TIMEOUT, 30000);
+            SetDword(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 30000);
+            RelaxCertificateChecks(request.get());
+            ::HttpAddRequestHeadersW(request.get(), kAcceptLine, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+            ::HttpAddRequestHeadersW(request.get(), kUserAgentLine, static_cast<DWORD>(-1),
+                                     HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        };
+        if (!abort.Unaborted(prepare)) return {Kind::NotAccepted};
+        // The blocking call: an abort closes the request under it, which ends it at once.
         if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
             const DWORD code = ::GetLastError();
-            if (abort.aborted) return {Kind::NotAccepted};
+            if (abort.Aborted()) return {Kind::NotAccepted};
             if (!IsCertificateError(code)) {
                 Trace(lines::kLoginSendFailed);
                 return {Kind::NotAccepted};
             }
-            RelaxCertificateChecks(request.get());
+            if (!abort.Unaborted([&request] { RelaxCertificateChecks(request.get()); })) return {Kind::NotAccepted};
             // A transport failure of this one resend is not the login's to absorb.
-            if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0))
-                return {Kind::HttpLayerError, ::GetLastError()};
+            if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
+                const DWORD error = ::GetLastError();
+                if (abort.Aborted()) return {Kind::NotAccepted};
+                return {Kind::HttpLayerError, error};
+            }
         }
-        const DWORD status = StatusCode(request.get());
-        if (IsRedirect(status) && NextTarget(request.get(), target)) continue;
+        DWORD status = 0;
+        bool redirected = false;
+        if (!abort.Unaborted([&] {
+                status = StatusCode(request.get());
+                redirected = IsRedirect(status) && NextTarget(request.get(), target);
+            }))
+            return {Kind::NotAccepted};
+        if (redirected) continue;
         Trace(status == 200 ? lines::kLogin200 : lines::kLoginNot200);
         return {status == 200 ? Kind::Accepted : Kind::NotAccepted};
     }

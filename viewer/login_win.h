@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <mutex>
 
 #include "base/text.h"
 
@@ -19,12 +19,33 @@ struct LoginOutcome {
     DWORD error = 0;  // with HttpLayerError: the layer's error code
 };
 
-// Lets another thread end a login that runs: its session is closed under it, which ends a
-// blocking request at once.
-struct LoginAbort {
+// Lets another thread end a login that runs, by WinINet's rules: only the request in use is
+// closed from outside (which ends its blocking call at once, as documented), under a lock the
+// login takes to hand each request over and back; the login checks before each call and
+// closes everything else itself, children before their parent, once its call has returned.
+class LoginAbort {
+public:
     void Abort();
-    std::atomic<bool> aborted{false};
-    std::atomic<void*> session{nullptr};  // the login's WinINet session, while it has one
+    bool Aborted();
+    // The login's side. Use: the request it is about to call on; false when the login was
+    // aborted already. Done: the request is back; false when Abort closed it meanwhile (then
+    // it is no longer the login's to close).
+    bool Use(void* request);
+    bool Done(void* request);
+    // A short call on the request, made under the lock so the abort cannot close the request
+    // during it; not made (false) once aborted. Only the blocking send is made outside it.
+    template <typename Call>
+    bool Unaborted(Call&& call) {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        if (m_aborted) return false;
+        call();
+        return true;
+    }
+
+private:
+    std::mutex m_lock;
+    bool m_aborted = false;
+    void* m_request = nullptr;
 };
 
 // GET /wt4/login on port 80 of host, as HTTP/1.0.

@@ -30,7 +30,6 @@ public:
     LoginOutcome OpenViewer(WebBrowser& browser);
     // The run ends first: the login is cut off where it stands and nothing waits for it.
     void Abandon();
-    const WideString& ViewerUrl() const { return m_url; }
 
 private:
     struct Work {

@@ -43,6 +43,10 @@ public:
 
     // Controls report their events here: decoded once, then routed by the sink map.
     void FireControlEvent(UINT controlId, DISPID dispid, const DISPPARAMS& params);
+    // The control's site reports here that the control's downloads have settled (its
+    // download-state command, its status reports): the sink checks for a result as on
+    // DownloadComplete. Windows' control sends all three; Wine's only the status reports.
+    virtual void OnDownloadsSettled(UINT controlId) { (void)controlId; }
 
 protected:
     ~BrowserEvents() = default;

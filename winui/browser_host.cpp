@@ -160,10 +160,8 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case kDownloadsStoppedMessage:
         // The same check as DownloadComplete's: a result is taken once, whichever comes first.
         if (HostState* st = StateOf(hwnd); st && st->site) st->site->CheckTaken();
-        if (HostState* st = StateOf(hwnd); st && st->sink && st->sink->m_target) {
-            DISPPARAMS none{nullptr, nullptr, 0, 0};
-            st->sink->m_target->FireControlEvent(st->sink->m_controlId, DISPID_DOWNLOADCOMPLETE, none);
-        }
+        if (HostState* st = StateOf(hwnd); st && st->sink && st->sink->m_target)
+            st->sink->m_target->OnDownloadsSettled(st->sink->m_controlId);
         return 0;
     default:
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -171,9 +171,11 @@ bool IsBrowserNavigationKey(UINT message, WPARAM key, bool ctrl, bool alt, bool 
     case VK_BROWSER_BACK:
     case VK_BROWSER_FORWARD:
     case VK_BROWSER_REFRESH:
+    case VK_BROWSER_HOME:
         return true;
     case VK_LEFT:
     case VK_RIGHT:
+    case VK_HOME:
         return alt && !ctrl;
     case VK_BACK:
         return !inEditableField && !ctrl && !alt;
@@ -195,31 +197,80 @@ STDMETHODIMP BrowserSite::TranslateAccelerator(LPMSG msg, const GUID*, DWORD) {
                                                                                                         : S_FALSE;
 }
 
-// A text field, a text area or content the page made editable has the focus.
+bool KeepsBackspace(const FocusedField& field) {
+    if (field.disabled) return false;
+    if (field.contentEditable) return true;
+    if (field.readOnly) return false;
+    if (field.tag == u"TEXTAREA") return true;
+    if (field.tag != u"INPUT") return false;
+    for (const char16_t* button : {u"button", u"checkbox", u"radio", u"submit", u"reset", u"image", u"file", u"hidden",
+                                   u"range", u"color"})
+        if (field.type == button) return false;
+    return true;
+}
+
+namespace {
+
+// The element with the focus, found through frames: a frame's document is reached through
+// its own browser service, as a host may whatever the frame's origin. A frame whose inside
+// cannot be reached is itself the answer.
+ComPtr<IHTMLElement> FocusedElement(ComPtr<IHTMLDocument2> document) {
+    ComPtr<IHTMLElement> element;
+    for (int depth = 0; document && depth < 16; ++depth) {
+        element.Reset();
+        if (FAILED(document->get_activeElement(&element)) || !element) return nullptr;
+        ComPtr<IHTMLFrameBase2> frame;
+        ComPtr<IHTMLWindow2> window;
+        if (FAILED(element.As(&frame)) || FAILED(frame->get_contentWindow(&window)) || !window) return element;
+        document.Reset();
+        ComPtr<IServiceProvider> services;
+        ComPtr<IWebBrowser2> inner;
+        ComPtr<IDispatch> dispatch;
+        if (SUCCEEDED(window.As(&services)) &&
+            SUCCEEDED(services->QueryService(IID_IWebBrowserApp, IID_PPV_ARGS(&inner))) &&
+            SUCCEEDED(inner->get_Document(&dispatch)) && dispatch)
+            dispatch.As(&document);
+        else
+            window->get_document(&document);
+    }
+    return element;
+}
+
+FocusedField Describe(const ComPtr<IHTMLElement>& element) {
+    FocusedField field;
+    ScopedBstr tag;
+    if (SUCCEEDED(element->get_tagName(tag.put()))) field.tag = tag.str();
+    ComPtr<IHTMLElement3> element3;
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    if (SUCCEEDED(element.As(&element3))) {
+        if (SUCCEEDED(element3->get_isContentEditable(&flag))) field.contentEditable = flag != VARIANT_FALSE;
+        if (SUCCEEDED(element3->get_disabled(&flag))) field.disabled = flag != VARIANT_FALSE;
+    }
+    ComPtr<IHTMLInputElement> input;
+    ComPtr<IHTMLTextAreaElement> area;
+    if (SUCCEEDED(element.As(&input))) {
+        ScopedBstr type;
+        if (SUCCEEDED(input->get_type(type.put()))) field.type = type.str();
+        if (SUCCEEDED(input->get_readOnly(&flag))) field.readOnly = flag != VARIANT_FALSE;
+    } else if (SUCCEEDED(element.As(&area)) && SUCCEEDED(area->get_readOnly(&flag))) {
+        field.readOnly = flag != VARIANT_FALSE;
+    }
+    return field;
+}
+
+}  // namespace
+
+// An enabled, writable text field or text area, or content the page made editable, has the
+// focus, in whatever frame.
 bool BrowserSite::FocusIsEditable() const {
     ComPtr<IWebBrowser2> browser;
     ComPtr<IDispatch> dispatch;
     ComPtr<IHTMLDocument2> document;
-    ComPtr<IHTMLElement> element;
     if (!m_active || FAILED(m_active.As(&browser)) || FAILED(browser->get_Document(&dispatch)) || !dispatch ||
-        FAILED(dispatch.As(&document)) || FAILED(document->get_activeElement(&element)) || !element)
+        FAILED(dispatch.As(&document)))
         return false;
-    ComPtr<IHTMLElement3> editable;
-    VARIANT_BOOL content = VARIANT_FALSE;
-    if (SUCCEEDED(element.As(&editable)) && SUCCEEDED(editable->get_isContentEditable(&content)) && content)
-        return true;
-    ScopedBstr tag;
-    if (FAILED(element->get_tagName(tag.put()))) return false;
-    const WideString name = tag.str();
-    if (name == u"TEXTAREA") return true;
-    if (name != u"INPUT") return false;
-    ComPtr<IHTMLInputElement> input;
-    ScopedBstr type;
-    if (FAILED(element.As(&input)) || FAILED(input->get_type(type.put()))) return true;
-    const WideString kind = type.str();
-    for (const char16_t* button : {u"button", u"checkbox", u"radio", u"submit", u"reset", u"image", u"file"})
-        if (kind == button) return false;
-    return true;
+    const ComPtr<IHTMLElement> element = FocusedElement(document);
+    return element && KeepsBackspace(Describe(element));
 }
 
 STDMETHODIMP BrowserSite::ShowContextMenu(DWORD, POINT* at, IUnknown* commands, IDispatch*) {
@@ -263,7 +314,9 @@ STDMETHODIMP BrowserSite::QueryStatus(const GUID* group, ULONG count, OLECMD com
 }
 
 void BrowserSite::PostCheck() {
-    if (!m_checkPosted.exchange(true)) ::PostMessageW(m_host, kDownloadsStoppedMessage, 0, 0);
+    // A message that could not be posted leaves the next report free to try.
+    if (!m_checkPosted.exchange(true) && !::PostMessageW(m_host, kDownloadsStoppedMessage, 0, 0))
+        m_checkPosted = false;
 }
 
 STDMETHODIMP BrowserSite::SetStatusText(LPCOLESTR) {

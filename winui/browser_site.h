@@ -22,9 +22,19 @@ inline constexpr DWORD kHostUiFlags = DOCHOSTUIFLAG_DISABLE_HELP_MENU | DOCHOSTU
                                       DOCHOSTUIFLAG_IME_ENABLE_RECONVERSION | DOCHOSTUIFLAG_DPI_AWARE |
                                       DOCHOSTUIFLAG_NO3DBORDER;
 
-// The browser's own navigation keys (back, forward, refresh, new window, open, address),
+// The browser's own navigation keys (back, forward, refresh, home, new window, open, address),
 // which lead off the viewer page; Backspace only outside an editable field.
 bool IsBrowserNavigationKey(UINT message, WPARAM key, bool ctrl, bool alt, bool inEditableField);
+
+// What the page says of its focused element (in whatever frame it is).
+struct FocusedField {
+    WideString tag;   // upper case, as the document gives it: "INPUT", "TEXTAREA"
+    WideString type;  // an input's type: "text", "checkbox"
+    bool contentEditable = false, disabled = false, readOnly = false;
+};
+// Backspace edits there (and is the page's), rather than going back: an enabled, writable
+// text field or area, or editable content.
+bool KeepsBackspace(const FocusedField& field);
 
 // Posted to the host window when the control says its downloads have stopped or reports
 // progress: the host then runs the same check as for DownloadComplete.

@@ -117,6 +117,12 @@ void ModalDialog::CancelWait() {
     EnableControls(true);
 }
 
+bool ModalDialog::FinishWaitWithin(DWORD ms) {
+    if (!m_waitHandle || ::WaitForSingleObject(m_waitHandle, ms) != WAIT_OBJECT_0) return false;
+    FinishWait();
+    return true;
+}
+
 void ModalDialog::FinishWait() {
     auto done = std::move(m_waitDone);
     m_waitHandle = nullptr;

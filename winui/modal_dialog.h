@@ -54,6 +54,9 @@ public:
     // Drops the wait without running its `done` (its work was ended another way).
     void CancelWait();
     bool IsWaiting() const { return m_waitHandle != nullptr; }
+    // The loop's own step for a wait, within `ms`: once its handle is signalled, `done` runs.
+    // False when it was not signalled in time (or there is no wait).
+    bool FinishWaitWithin(DWORD ms);
 
 protected:
     virtual BOOL OnInitDialog();  // runs DoDataExchange

@@ -204,7 +204,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (verb == L"mem") {
-        // Peak working set of a process, in bytes.
+        // Peak working set and peak private bytes (the commit charge) of a process, in bytes.
         HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, wcstoul(argv[2], nullptr, 10));
         PROCESS_MEMORY_COUNTERS pmc{};
         pmc.cb = sizeof pmc;
@@ -212,8 +212,8 @@ int wmain(int argc, wchar_t** argv) {
             printf("no process\n");
             return 1;
         }
-        printf("peak %llu\nnow %llu\n", (unsigned long long)pmc.PeakWorkingSetSize,
-               (unsigned long long)pmc.WorkingSetSize);
+        printf("peak %llu\nnow %llu\nprivate %llu\n", (unsigned long long)pmc.PeakWorkingSetSize,
+               (unsigned long long)pmc.WorkingSetSize, (unsigned long long)pmc.PeakPagefileUsage);
         CloseHandle(p);
         return 0;
     }

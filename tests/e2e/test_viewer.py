@@ -38,7 +38,8 @@ class Login(E2ETest):
         logged = [i for i, l in enumerate(trace) if l.startswith(TRACE.LOGIN)]
         asked = [i for i, l in enumerate(trace) if l.startswith(TRACE.NAVIGATE_VIEWER)]
         self.assertTrue(start and logged and asked, trace)
-        self.assertLess(start[0], logged[0])
+        # The login goes out while the start page loads; the viewer request waits for both.
+        self.assertLess(start[0], asked[0])
         self.assertLess(logged[0], asked[0])
         print("\n    launch -> login on the wire: %.0f ms; login -> viewer request: %.0f ms"
               % ((login.time - v.started) * 1000, (viewer.time - login.time) * 1000))

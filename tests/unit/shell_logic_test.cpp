@@ -16,6 +16,17 @@ TEST(StartPage, FolderWithForwardSlashesNothingEscaped) {
     EXPECT_FALSE(BuildStartPageUrl(u"viewer.exe").has_value());
 }
 
+TEST(OwnPages, InEveryFormTheControlReportsThemAndNoOther) {
+    const WideView exe = u"C:\\Program Files\\R\u00e9sultats\\viewer.exe";
+    for (const char16_t* own : {u"file:///C:/Program Files/R\u00e9sultats/html/unreachable.html?lang=de&reason=x",
+                                u"file:///c:/program%20files/R%C3%A9sultats/HTML/unreachable.html",
+                                u"C:\\Program Files\\R\u00e9sultats\\html\\progress.html"})
+        EXPECT_TRUE(IsOwnPageAddress(own, exe)) << ToUtf8(own);
+    for (const char16_t* other : {u"http://h/html/unreachable.html", u"file:///C:/Program Files/html/unreachable.html",
+                                  u"file:///C:/Program Files/R\u00e9sultats/html/other.html", u"about:blank", u""})
+        EXPECT_FALSE(IsOwnPageAddress(other, exe)) << ToUtf8(other);
+}
+
 TEST(PropertyName, LastExtensionOnlyIsCut) {
     EXPECT_EQ(FileStem(u"C:\\x\\Viewer.exe"), u"Viewer");
     EXPECT_EQ(FileStem(u"C:\\x.y\\my.viewer.exe"), u"my.viewer");
@@ -81,6 +92,12 @@ TEST(WindowSize, ScaledToTheDisplayInWholePixels) {
     EXPECT_EQ(ZoomToApply(144, 150), std::nullopt) << "the control zoomed the page itself";
     EXPECT_EQ(ZoomToApply(96, 100), std::nullopt);
     EXPECT_EQ(ZoomToApply(0, 100), std::nullopt);
+    // Another monitor: the control's own scale (or 100 %) follows; a user's zoom keeps its share.
+    EXPECT_EQ(ZoomForDpiChange(96, 144, 150), std::optional<int>(100));
+    EXPECT_EQ(ZoomForDpiChange(120, 96, 100), std::optional<int>(125));
+    EXPECT_EQ(ZoomForDpiChange(144, 96, 80), std::optional<int>(120));
+    EXPECT_EQ(ZoomForDpiChange(144, 144, 150), std::nullopt);
+    EXPECT_EQ(ZoomForDpiChange(144, 96, 0), std::nullopt) << "no zoom could be read";
 }
 
 namespace {

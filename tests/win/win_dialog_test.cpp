@@ -4,17 +4,21 @@
 
 #include <mshtml.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include <exdispid.h>
 
 #include "app/popup_window.h"
+#include "app/local_pages.h"
 #include "app/tessel_dlg.h"
+#include "base/module_win.h"
 #include "base/com_win.h"
 #include "events/page_title_win.h"
 #include "tests/win/fake_browser.h"
 #include "winui/browser_host.h"
+#include "winui/dpi_win.h"
 
 using namespace tessel;
 
@@ -119,7 +123,8 @@ protected:
         VariantClear(&url);
     }
 
-    VARIANT_BOOL FireBeforeNavigate(const wchar_t* target, UINT controlId = kBrowserControlId) {
+    VARIANT_BOOL FireBeforeNavigate(const wchar_t* target, UINT controlId = kBrowserControlId,
+                                    IDispatch* frame = nullptr) {
         VARIANT url, empty[4];
         V_VT(&url) = VT_BSTR;
         V_BSTR(&url) = SysAllocString(target);
@@ -135,7 +140,7 @@ protected:
         V_VT(&args[5]) = VT_BYREF | VT_VARIANT;
         V_VARIANTREF(&args[5]) = &url;
         V_VT(&args[6]) = VT_DISPATCH;
-        V_DISPATCH(&args[6]) = nullptr;
+        V_DISPATCH(&args[6]) = frame;
         DISPPARAMS p{args, nullptr, 7, 0};
         dlg.FireControlEvent(controlId, DISPID_BEFORENAVIGATE2, p);
         VariantClear(&url);
@@ -154,6 +159,10 @@ protected:
         target.FireControlEvent(controlId, DISPID_WINDOWCLOSING, closing);
         return cancel;
     }
+
+    // NavigateError(url, frame, status) as the control fires it; true when the program's page
+    // for an unreachable server is to show.
+    bool FireNavigateError(const wchar_t* address);
 
     CTesselDlg dlg;
     tessel::testing::FakeBrowser browser;
@@ -225,6 +234,28 @@ TEST_F(DialogEvents, OnlyAResultLocationStartsADeliveryAndOnlyOne) {
     EXPECT_FALSE(dlg.IsEnding());
 }
 
+// Wine has one DPI and sends no WM_DPICHANGED: it comes in-process, as Windows sends it when
+// the window moves to a monitor of another scale.
+TEST_F(DialogEvents, AnotherMonitorsScaleMovesTheWindowAndZoomsThePageOnce) {
+    const auto moveTo = [this](int dpi, RECT suggested) {
+        dlg.OnDpiChanged(MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT now{};
+        GetWindowRect(hwnd, &now);
+        EXPECT_TRUE(EqualRect(&now, &suggested)) << dpi;
+    };
+    browser.zoom = 100;  // the page at 96 dpi
+    moveTo(144, RECT{100, 50, 100 + 945, 50 + 590});
+    EXPECT_EQ(browser.zoom, 150);
+    moveTo(96, RECT{0, 0, 630, 393});
+    EXPECT_EQ(browser.zoom, 100) << "set, never compounded";
+    browser.zoom = 120;  // the user's own zoom keeps its share
+    moveTo(192, RECT{20, 10, 20 + 1260, 10 + 786});
+    EXPECT_EQ(browser.zoom, 240);
+    browser.calls.clear();
+    moveTo(192, RECT{20, 10, 20 + 1260, 10 + 786});
+    EXPECT_EQ(std::count(browser.calls.begin(), browser.calls.end(), "set zoom"), 0) << "nothing to change";
+}
+
 TEST_F(DialogEvents, PhasesDecideTimersEventsRequestsAndCloses) {
     dlg.m_params.Store("ServerIP", "127.0.0.1");
     dlg.m_params.Store("URL", "http://127.0.0.1:9/viewer");
@@ -269,15 +300,52 @@ TEST_F(DialogEvents, ThePageStaysOnTheRoad) {
     // The start page once; back to it later (Backspace, the history) is refused.
     EXPECT_EQ(FireBeforeNavigate(L"Z:\\tessel\\html\\progress.html"), VARIANT_FALSE);
     EXPECT_EQ(FireBeforeNavigate(L"file:///Z:/tessel/html/progress.html"), VARIANT_TRUE);
-    // The program's own addresses are acted on, never loaded.
+    // The program's own addresses are never loaded, and obeyed only from its own page: not
+    // from a server's page, nor from a frame inside the program's page.
+    browser.location = u"http://h/viewer";
+    EXPECT_EQ(FireBeforeNavigate(L"tessel:close"), VARIANT_TRUE);
+    EXPECT_EQ(Closes(), 0);
+    browser.location = *BuildUnreachablePageUrl(ModulePath(), u"refused", u"en");
+    IDispatch* frameOfThePage = reinterpret_cast<IDispatch*>(&browser);
+    EXPECT_EQ(FireBeforeNavigate(L"tessel:close", kBrowserControlId, frameOfThePage), VARIANT_TRUE);
+    EXPECT_EQ(Closes(), 0);
     EXPECT_EQ(FireBeforeNavigate(L"tessel:close"), VARIANT_TRUE);
     EXPECT_EQ(Closes(), 1);
     // A navigation error that is not the viewer request's keeps the control's own page.
+    EXPECT_FALSE(FireNavigateError(L"http://h/frame"));
+}
+
+// The viewer request's failure shows the program's page whatever form of its address the
+// control reports (Windows' canonical one: escaped, lower-case host, a '/' for an empty path);
+// once another top-level navigation took over, a failure is that one's.
+TEST_F(DialogEvents, TheOutstandingViewerRequestsFailureShowsTheProgramsPage) {
+    dlg.m_params.Store("ServerIP", "127.0.0.1");
+    dlg.m_params.Store("URL", "http://Print Server:9/viewer x");
+    dlg.OnTimer(kStartTimer, 0);
+    ASSERT_TRUE(dlg.FinishWaitWithin(30000)) << "the login against a closed port ends";
+    EXPECT_EQ(dlg.RunPhase(), Phase::Browsing);
+    EXPECT_EQ(FireBeforeNavigate(L"http://Print Server:9/viewer x"), VARIANT_FALSE);  // its own
+    EXPECT_EQ(FireBeforeNavigate(L"http://h/elsewhere"), VARIANT_FALSE);
+    EXPECT_FALSE(FireNavigateError(L"http://h/elsewhere")) << "another navigation took over";
+    // Try again (the host's request): the viewer request is outstanding once more.
+    wchar_t payload[1279] = {};
+    wcscpy(payload + 255, L"tessel:retry");
+    COPYDATASTRUCT request{0, sizeof payload, payload};
+    dlg.OnCopyData(0, reinterpret_cast<LPARAM>(&request));
+    ASSERT_TRUE(dlg.FinishWaitWithin(30000));
+    EXPECT_EQ(FireBeforeNavigate(L"http://Print Server:9/viewer x"), VARIANT_FALSE);
+    EXPECT_TRUE(FireNavigateError(L"http://print%20server:9/viewer%20x"));
+    EXPECT_FALSE(FireNavigateError(L"http://print%20server:9/viewer%20x")) << "once";
+}
+
+bool DialogEvents::FireNavigateError(const wchar_t* address) {
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    MSG m;
     VARIANT status, url, frame;
     V_VT(&status) = VT_I4;
     V_I4(&status) = static_cast<LONG>(0x800C0008);
     V_VT(&url) = VT_BSTR;
-    V_BSTR(&url) = SysAllocString(L"http://h/frame");
+    V_BSTR(&url) = SysAllocString(address);
     VariantInit(&frame);
     VARIANT errorArgs[5];
     V_VT(&errorArgs[0]) = VT_BYREF | VT_BOOL;
@@ -290,12 +358,12 @@ TEST_F(DialogEvents, ThePageStaysOnTheRoad) {
     V_VARIANTREF(&errorArgs[3]) = &url;
     V_VT(&errorArgs[4]) = VT_DISPATCH;
     V_DISPATCH(&errorArgs[4]) = nullptr;
-    cancel = VARIANT_FALSE;
     DISPPARAMS error{errorArgs, nullptr, 5, 0};
     dlg.FireControlEvent(kBrowserControlId, DISPID_NAVIGATEERROR, error);
-    EXPECT_EQ(cancel, VARIANT_FALSE);
-    EXPECT_FALSE(PeekMessageW(&m, hwnd, kShowUnreachableMessage, kShowUnreachableMessage, PM_REMOVE));
     VariantClear(&url);
+    const bool shown = PeekMessageW(&m, hwnd, kShowUnreachableMessage, kShowUnreachableMessage, PM_REMOVE);
+    EXPECT_EQ(cancel == VARIANT_TRUE, shown) << "the control's own page is cancelled only for ours";
+    return shown;
 }
 
 TEST_F(DialogEvents, ANewWindowIsOursAndGoesWithTheMainOne) {
@@ -327,6 +395,11 @@ TEST_F(DialogEvents, ANewWindowIsOursAndGoesWithTheMainOne) {
     ASSERT_EQ(dlg.Popups().size(), 1u);
     HWND popup = dlg.Popups()[0]->Window();
     EXPECT_EQ(GetWindow(popup, GW_OWNER), hwnd);
+    // Moved to a monitor of another scale, it takes the rectangle Windows suggests.
+    RECT suggested{40, 30, 40 + 900, 30 + 600}, now{};
+    SendMessageW(popup, kDpiChangedMessage, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(popup, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
     // window.close() in it closes it, without the control's prompt.
     EXPECT_EQ(FireWindowClosing(*dlg.Popups()[0], IDC_BROWSER), VARIANT_TRUE);
     MSG m;

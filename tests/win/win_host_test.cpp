@@ -505,6 +505,18 @@ TEST_F(ControlHost, DropsRefusedAndBrowserKeysTaken) {
         EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, kept, true, false, false)) << kept;
     EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, VK_BACK, false, false, true)) << "editing a field";
     EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYUP, VK_F5, false, false, false));
+    // Home, which would land on a home page with every way back blocked.
+    EXPECT_TRUE(IsBrowserNavigationKey(WM_SYSKEYDOWN, VK_HOME, false, true, false));
+    EXPECT_TRUE(IsBrowserNavigationKey(WM_KEYDOWN, VK_BROWSER_HOME, false, false, false));
+    EXPECT_FALSE(IsBrowserNavigationKey(WM_KEYDOWN, VK_HOME, false, false, false)) << "the caret's Home";
+    // Backspace edits only where it can: not in a read-only or disabled field, nor on a button.
+    EXPECT_TRUE(KeepsBackspace({u"INPUT", u"text"}));
+    EXPECT_TRUE(KeepsBackspace({u"TEXTAREA", u"textarea"}));
+    EXPECT_TRUE(KeepsBackspace({u"DIV", u"", true}));
+    EXPECT_FALSE(KeepsBackspace({u"INPUT", u"text", false, false, true}));
+    EXPECT_FALSE(KeepsBackspace({u"TEXTAREA", u"textarea", false, true}));
+    EXPECT_FALSE(KeepsBackspace({u"INPUT", u"checkbox"}));
+    EXPECT_FALSE(KeepsBackspace({u"IFRAME", u""})) << "a frame whose inside could not be reached";
 }
 
 // The menu speaks the user's language: run under LANG=de_DE and he_IL as well (tests/win/run.py);
