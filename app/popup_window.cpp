@@ -6,6 +6,7 @@
 
 #include "app/resource.h"
 #include "base/trace_win.h"
+#include "app/browser_pane.h"
 #include "app/window_size.h"
 #include "base/trace_lines.h"
 #include "winui/browser_host.h"
@@ -17,7 +18,17 @@ namespace {
 constexpr wchar_t kPopupClass[] = L"TesselPopup";
 }  // namespace
 
-PopupWindow* PopupWindow::Open(HWND owner, Owner handlers) {
+namespace {
+ScreenRect WorkAreaOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
+        return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+}  // namespace
+
+PopupWindow* PopupWindow::Open(HWND owner, Owner handlers, int index) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     static const ATOM registered = [instance] {
         WNDCLASSEXW wc{};
@@ -33,10 +44,13 @@ PopupWindow* PopupWindow::Open(HWND owner, Owner handlers) {
     std::unique_ptr<PopupWindow> popup(new PopupWindow(std::move(handlers)));
     RECT frame{0, 0, 800, 600};
     ::GetWindowRect(owner, &frame);
-    const int width = (frame.right - frame.left) * 3 / 4, height = (frame.bottom - frame.top) * 3 / 4;
+    // Cascaded from the owner, one caption lower and to the right for each popup open.
+    const int step = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYSIZEFRAME);
+    const ScreenRect place =
+        CascadePopup({frame.left, frame.top, frame.right, frame.bottom}, WorkAreaOf(owner), index, step);
     // Owned by the main window: above it, and destroyed with it.
-    HWND hwnd = ::CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPEDWINDOW, frame.left + 40, frame.top + 40, width,
-                                  height, owner, nullptr, instance, popup.get());
+    HWND hwnd = ::CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPEDWINDOW, place.left, place.top, place.width(),
+                                  place.height(), owner, nullptr, instance, popup.get());
     if (!hwnd) return nullptr;
     RECT client;
     ::GetClientRect(hwnd, &client);
@@ -62,8 +76,22 @@ PopupWindow::~PopupWindow() {
 ComPtr<IDispatch> PopupWindow::Application() { return m_browser.Application(); }
 
 void PopupWindow::OnDocumentComplete(const BrowserEvent& event) {
-    if (!m_browser.IsTopLevel(event.frame)) return;
-    if (const auto title = m_browser.DocumentTitle()) ::SetWindowTextW(m_hWnd, W(*title));
+    if (m_browser.IsTopLevel(event.frame)) pane::ShowDocument(m_browser, m_hWnd, m_dpi);
+}
+
+// What the page asked for, within the monitor's work area and at its scale; a size is the
+// page's, so the window's frame comes on top of it.
+void PopupWindow::Place(std::optional<int> PopupRequest::*part, long value) {
+    if (!m_hWnd || value < 0 || value > 100000) return;
+    m_request.*part = static_cast<int>(value);
+    RECT window{}, client{};
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    const ScreenRect place = PlacePopup(m_request, {window.left, window.top, window.right, window.bottom},
+                                        WorkAreaOf(m_hWnd), m_dpi, (window.right - window.left) - client.right,
+                                        (window.bottom - window.top) - client.bottom);
+    ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, place.width(), place.height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // window.close() in its page closes it, without the control's prompt.
@@ -81,15 +109,11 @@ LRESULT CALLBACK PopupWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     auto* self = reinterpret_cast<PopupWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
     case kDpiChangedMessage:
-        // As the main window: its physical size on the new monitor, the page at the new scale.
-        if (self) {
-            const int old = self->m_dpi;
-            self->m_dpi = FollowDpiChange(hwnd, wParam, lParam);
-            if (const auto zoom = ZoomForDpiChange(self->m_dpi, old, self->m_browser.GetOpticalZoom().value_or(0))) {
-                Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
-                TESSEL_CHECK(self->m_browser.SetOpticalZoom(*zoom));
-            }
-        }
+        if (self) self->m_dpi = pane::FollowScale(self->m_browser, hwnd, self->m_dpi, wParam, lParam);
+        return 0;
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+        pane::FocusPage(hwnd, message, wParam, IDC_BROWSER);
         return 0;
     case WM_SIZE:
         if (HWND host = ::GetDlgItem(hwnd, IDC_BROWSER))
@@ -116,6 +140,10 @@ const BrowserEvents::EventSinkEntry* PopupWindow::GetEventSinkMap() const {
         On(IDC_BROWSER, DISPID_DOCUMENTCOMPLETE, &PopupWindow::OnDocumentComplete),
         On(IDC_BROWSER, DISPID_WINDOWCLOSING, &PopupWindow::OnWindowClosing),
         On(IDC_BROWSER, DISPID_NEWWINDOW3, &PopupWindow::OnNewWindow3),
+        On(IDC_BROWSER, DISPID_WINDOWSETLEFT, &PopupWindow::OnWindowSetLeft),
+        On(IDC_BROWSER, DISPID_WINDOWSETTOP, &PopupWindow::OnWindowSetTop),
+        On(IDC_BROWSER, DISPID_WINDOWSETWIDTH, &PopupWindow::OnWindowSetWidth),
+        On(IDC_BROWSER, DISPID_WINDOWSETHEIGHT, &PopupWindow::OnWindowSetHeight),
         {0, 0, nullptr},
     };
     return kMap;

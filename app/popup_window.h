@@ -7,8 +7,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/web_browser2.h"
+#include "app/window_size.h"
 #include "winui/browser_events.h"
 
 namespace tessel {
@@ -23,8 +25,9 @@ public:
         std::function<void(PopupWindow*)> gone;                   // its window was destroyed
     };
 
-    // Null when no window or control could be made.
-    static PopupWindow* Open(HWND owner, Owner handlers);
+    // Null when no window or control could be made. `index`: how many popups are open, for
+    // the cascade.
+    static PopupWindow* Open(HWND owner, Owner handlers, int index = 0);
     ~PopupWindow();
     PopupWindow(const PopupWindow&) = delete;
     PopupWindow& operator=(const PopupWindow&) = delete;
@@ -38,6 +41,11 @@ public:
     void OnDownloadComplete(const BrowserEvent&) { m_owner.downloadComplete(m_browser); }
     void OnDocumentComplete(const BrowserEvent& event);
     void OnWindowClosing(const BrowserEvent& event);
+    // window.open's features, as the control reports them after the window was made.
+    void OnWindowSetLeft(const BrowserEvent& event) { Place(&PopupRequest::left, event.status); }
+    void OnWindowSetTop(const BrowserEvent& event) { Place(&PopupRequest::top, event.status); }
+    void OnWindowSetWidth(const BrowserEvent& event) { Place(&PopupRequest::width, event.status); }
+    void OnWindowSetHeight(const BrowserEvent& event) { Place(&PopupRequest::height, event.status); }
     void OnNewWindow3(const BrowserEvent& event) { m_owner.newWindow(event); }
     void OnDownloadsSettled(UINT) override { m_owner.downloadComplete(m_browser); }
 
@@ -47,9 +55,11 @@ protected:
 private:
     explicit PopupWindow(Owner handlers) : m_owner(std::move(handlers)) {}
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    void Place(std::optional<int> PopupRequest::*part, long value);
     Owner m_owner;
     HWND m_hWnd = nullptr;
-    int m_dpi = 96;  // the scale of the window's monitor
+    int m_dpi = 96;          // the scale of the window's monitor
+    PopupRequest m_request;  // what the page asked for so far
 };
 
 }  // namespace tessel

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "app/browser_pane.h"
 #include "app/popup_window.h"
 #include "app/local_pages.h"
 #include "app/navigation_request.h"
@@ -294,12 +295,7 @@ MessageResult CTesselDlg::OnSize(WPARAM, LPARAM size) {
 // Moved to a monitor of another scale (or the scale changed): the window keeps its physical
 // size there, and the page follows the new scale.
 MessageResult CTesselDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    const int old = m_dpi;
-    m_dpi = FollowDpiChange(GetSafeHwnd(), wParam, lParam);
-    if (const auto zoom = ZoomForDpiChange(m_dpi, old, Browser().GetOpticalZoom().value_or(0))) {
-        Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
-        TESSEL_CHECK(Browser().SetOpticalZoom(*zoom));
-    }
+    m_dpi = pane::FollowScale(Browser(), GetSafeHwnd(), m_dpi, wParam, lParam);
     return 0;
 }
 
@@ -406,15 +402,7 @@ void CTesselDlg::ContinueDelivery() {
 void CTesselDlg::OnDocumentComplete(const BrowserEvent& event) {
     if (!Admit(Arrival::DocumentComplete, [this, e = event.Kept()] { OnDocumentComplete(e); })) return;
     if (Browser().IsTopLevel(event.frame)) m_viewerOutstanding = false;  // a page arrived
-    // Where the control did not take the DPI flag, the page is zoomed to the display's scale.
-    if (const auto zoom = ZoomToApply(m_dpi, Browser().GetOpticalZoom().value_or(0))) {
-        Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
-        TESSEL_CHECK(Browser().SetOpticalZoom(*zoom));
-    }
-    const auto title = Browser().DocumentTitle();
-    if (!title) return;  // no document, or not an HTML document: caption unchanged
-    Trace(lines::kTitle + *title);
-    ::SetWindowTextW(GetSafeHwnd(), W(*title));
+    pane::ShowDocument(Browser(), GetSafeHwnd(), m_dpi);
 }
 
 // The viewer request could not reach the server: the program's own page, with the reason
@@ -474,7 +462,7 @@ void CTesselDlg::OnNewWindow3(const BrowserEvent& event) {
             for (auto it = m_popups.begin(); it != m_popups.end(); ++it)
                 if (it->get() == gone) return void(m_popups.erase(it));
         }};
-    PopupWindow* popup = PopupWindow::Open(GetSafeHwnd(), std::move(owner));
+    PopupWindow* popup = PopupWindow::Open(GetSafeHwnd(), std::move(owner), static_cast<int>(m_popups.size()));
     if (!popup) return refuse();
     m_popups.emplace_back(popup);
     ComPtr<IDispatch> application = popup->Application();

@@ -1,5 +1,7 @@
 #include "app/window_size.h"
 
+#include <algorithm>
+
 #include <climits>
 
 namespace tessel {
@@ -52,6 +54,35 @@ std::optional<int> ZoomForDpiChange(int newDpi, int oldDpi, int current) {
                            : static_cast<int>((static_cast<long long>(current) * newDpi + oldDpi / 2) / oldDpi);
     if (wanted == current) return std::nullopt;
     return wanted;
+}
+
+namespace {
+ScreenRect Within(ScreenRect r, ScreenRect area) {
+    const int width = std::min(r.width(), area.width()), height = std::min(r.height(), area.height());
+    const int left = std::max(area.left, std::min(r.left, area.right - width));
+    const int top = std::max(area.top, std::min(r.top, area.bottom - height));
+    return {left, top, left + width, top + height};
+}
+}  // namespace
+
+ScreenRect PlacePopup(const PopupRequest& asked, ScreenRect current, ScreenRect workArea, int dpi, int frameWidth,
+                      int frameHeight) {
+    const auto scaled = [dpi](const std::optional<int>& v, int otherwise) {
+        return v ? ScaleToDpi(*v, dpi) : otherwise;
+    };
+    const int width = std::max(1, asked.width ? ScaleToDpi(*asked.width, dpi) + frameWidth : current.width());
+    const int height = std::max(1, asked.height ? ScaleToDpi(*asked.height, dpi) + frameHeight : current.height());
+    const int left = scaled(asked.left, current.left), top = scaled(asked.top, current.top);
+    return Within({left, top, left + width, top + height}, workArea);
+}
+
+ScreenRect CascadePopup(ScreenRect owner, ScreenRect workArea, int index, int step) {
+    const int width = owner.width() * 3 / 4, height = owner.height() * 3 / 4;
+    const int room = std::max(1, std::min((workArea.right - owner.left - width) / std::max(1, step),
+                                          (workArea.bottom - owner.top - height) / std::max(1, step)));
+    const int offset = step * (1 + index % room);
+    return Within({owner.left + offset, owner.top + offset, owner.left + offset + width, owner.top + offset + height},
+                  workArea);
 }
 
 }  // namespace tessel

@@ -33,6 +33,29 @@ WindowSize ScaleToDpi(WindowSize size, int dpi);
 // itself (it still reads 100 % on a scaled display); empty when nothing is to change.
 std::optional<int> ZoomToApply(int dpi, int currentZoomPercent);
 
+// A window's rectangle in screen pixels.
+struct ScreenRect {
+    int left, top, right, bottom;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool operator==(const ScreenRect& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+};
+// What window.open asked for a popup, in 96-dpi pixels: its position and its size.
+struct PopupRequest {
+    std::optional<int> left, top, width, height;
+};
+// A popup's rectangle: what the page asked for, scaled to the DPI (a size is the page's, so
+// the window's frame is added to it), the rest as `current`, moved and cut so that it lies
+// within the monitor's work area.
+ScreenRect PlacePopup(const PopupRequest& asked, ScreenRect current, ScreenRect workArea, int dpi, int frameWidth = 0,
+                      int frameHeight = 0);
+// Where the n-th open popup (from 0) first goes: three quarters of its owner's size, cascaded
+// down and right from the owner's corner by `step` pixels each, back to the first place where
+// it would leave the work area.
+ScreenRect CascadePopup(ScreenRect owner, ScreenRect workArea, int index, int step);
+
 // The optical zoom for a page whose window moved from `oldDpi` to `newDpi`: the new scale
 // where the page was at 100 % or at the old scale (the control's own, or ours); a zoom of
 // the user's own keeps its share of the scale. Never compounded: the result is the zoom to

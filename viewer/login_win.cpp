@@ -94,25 +94,25 @@ bool NextTarget(HINTERNET request, Target& target) {
 }  // namespace
 
 void LoginAbort::Abort() {
-    const std::lock_guard<std::mutex> hold(m_lock);
+    const Hold hold(m_lock);
     m_aborted = true;
     if (m_request) ::InternetCloseHandle(std::exchange(m_request, nullptr));
 }
 
 bool LoginAbort::Aborted() {
-    const std::lock_guard<std::mutex> hold(m_lock);
+    const Hold hold(m_lock);
     return m_aborted;
 }
 
 bool LoginAbort::Use(void* request) {
-    const std::lock_guard<std::mutex> hold(m_lock);
+    const Hold hold(m_lock);
     if (m_aborted) return false;
     m_request = request;
     return true;
 }
 
 bool LoginAbort::Done(void* request) {
-    const std::lock_guard<std::mutex> hold(m_lock);
+    const Hold hold(m_lock);
     if (m_request != request) return false;
     m_request = nullptr;
     return true;

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <mutex>
 
 #include "base/text.h"
 
@@ -36,14 +35,21 @@ public:
     // during it; not made (false) once aborted. Only the blocking send is made outside it.
     template <typename Call>
     bool Unaborted(Call&& call) {
-        const std::lock_guard<std::mutex> hold(m_lock);
+        const Hold hold(m_lock);
         if (m_aborted) return false;
         call();
         return true;
     }
 
 private:
-    std::mutex m_lock;
+    struct Hold {
+        explicit Hold(SRWLOCK& lock) : m_held(lock) { ::AcquireSRWLockExclusive(&m_held); }
+        ~Hold() { ::ReleaseSRWLockExclusive(&m_held); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        SRWLOCK& m_held;
+    };
+    SRWLOCK m_lock = SRWLOCK_INIT;
     bool m_aborted = false;
     void* m_request = nullptr;
 };

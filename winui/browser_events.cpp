@@ -49,6 +49,12 @@ BrowserEvent DecodeBrowserEvent(DISPID dispid, const DISPPARAMS& params) {
     case DISPID_WINDOWCLOSING:  // (is child window, cancel)
         event.cancel = BoolRef(Arg(params, 1));
         break;
+    case DISPID_WINDOWSETLEFT:  // (number): what window.open asked for its window
+    case DISPID_WINDOWSETTOP:
+    case DISPID_WINDOWSETWIDTH:
+    case DISPID_WINDOWSETHEIGHT:
+        event.status = Status(Arg(params, 0));
+        break;
     default:
         break;
     }

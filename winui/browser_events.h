@@ -11,8 +11,8 @@ namespace tessel {
 
 // What an event carries that the program reads: the URL of BeforeNavigate2, DocumentComplete
 // and NavigateError (empty for DownloadComplete), NewWindow3's the address to open; the frame
-// of NavigateError and its status; the Cancel of BeforeNavigate2, NavigateError, WindowClosing
-// and NewWindow3. Pointers are valid during
+// of NavigateError and its status (the number of WindowSetLeft/Top/Width/Height); the Cancel
+// of BeforeNavigate2, NavigateError, WindowClosing and NewWindow3. Pointers are valid during
 // the call only.
 struct BrowserEvent {
     WideString url;

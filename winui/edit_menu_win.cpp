@@ -1,7 +1,6 @@
 #include "winui/edit_menu_win.h"
 
 #include <memory>
-#include <mutex>
 
 #include "base/wide_win.h"
 
@@ -23,20 +22,19 @@ struct LibraryFree {
     void operator()(HMODULE m) const { ::FreeLibrary(m); }
 };
 
-// The system's labels, read once: from the system folder only, as data (nothing of it runs).
-const std::array<WideString, 5>& SystemLabels() {
-    static std::array<WideString, 5> labels;
-    static std::once_flag once;
-    std::call_once(once, [] {
+// The system's labels: from the system folder only, as data (nothing of it runs).
+std::array<WideString, 5> LoadSystemLabels() {
+    std::array<WideString, 5> labels;
+    {
         wchar_t system[MAX_PATH];
         const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return;
+        if (n == 0 || n >= MAX_PATH) return labels;
         const WideString path = FromW(system, n) + u"\\shdoclc.dll";
         std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFree> library(
             ::LoadLibraryExW(W(path), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-        if (!library) return;
+        if (!library) return labels;
         HMENU menus = ::LoadMenuW(library.get(), MAKEINTRESOURCEW(kContextMenus));
-        if (!menus) return;
+        if (!menus) return labels;
         if (HMENU selection = ::GetSubMenu(menus, kTextSelectionMenu)) {
             for (std::size_t i = 0; i < kEditCommands.size(); ++i) {
                 wchar_t text[256] = {};
@@ -45,7 +43,12 @@ const std::array<WideString, 5>& SystemLabels() {
             }
         }
         ::DestroyMenu(menus);
-    });
+    }
+    return labels;
+}
+
+const std::array<WideString, 5>& SystemLabels() {
+    static const std::array<WideString, 5> labels = LoadSystemLabels();  // read once
     return labels;
 }
 

@@ -95,12 +95,15 @@ void ModalDialog::ProcessMessage(MSG& msg) {
     ::DispatchMessageW(&msg);
 }
 
-// Keys and clicks aimed at a control. System keys stay: Alt+F4 closes the window meanwhile.
+// Keys and clicks aimed at a control of the dialog or of a window it owns (a page's popup).
+// System keys stay: Alt+F4 closes the window meanwhile.
 bool ModalDialog::IsControlInput(const MSG& msg) const {
     const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.message != WM_SYSKEYDOWN &&
                      msg.message != WM_SYSKEYUP && msg.message != WM_SYSCHAR && msg.message != WM_SYSDEADCHAR;
     const bool mouse = msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST;
-    return (key || mouse) && m_hWnd && msg.hwnd != m_hWnd && ::IsChild(m_hWnd, msg.hwnd);
+    if (!(key || mouse) || !m_hWnd || !msg.hwnd) return false;
+    const HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    return msg.hwnd != root && (root == m_hWnd || ::GetWindow(root, GW_OWNER) == m_hWnd);
 }
 
 void ModalDialog::WaitFor(HANDLE handle, std::function<void()> done) {
@@ -131,10 +134,28 @@ void ModalDialog::FinishWait() {
     if (!IsWaiting()) EnableControls(true);
 }
 
+namespace {
+struct Enabling {
+    HWND owner;
+    bool enable;
+};
+void EnableChildren(HWND window, bool enable) {
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        ::EnableWindow(child, enable);
+}
+BOOL CALLBACK EnableOwned(HWND window, LPARAM data) {
+    const auto* e = reinterpret_cast<const Enabling*>(data);
+    if (::GetWindow(window, GW_OWNER) == e->owner) EnableChildren(window, e->enable);
+    return TRUE;
+}
+}  // namespace
+
+// The dialog's controls and those of the windows it owns (the pages' popups) alike.
 void ModalDialog::EnableControls(bool enable) {
     if (!m_hWnd) return;
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        ::EnableWindow(child, enable);
+    EnableChildren(m_hWnd, enable);
+    Enabling e{m_hWnd, enable};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &EnableOwned, reinterpret_cast<LPARAM>(&e));
     // Disabling may take the focus away; it goes back to the first control, as at the start.
     if (!enable || ::GetActiveWindow() != m_hWnd) return;
     HWND focus = ::GetFocus();

@@ -100,6 +100,21 @@ TEST(WindowSize, ScaledToTheDisplayInWholePixels) {
     EXPECT_EQ(ZoomForDpiChange(144, 96, 0), std::nullopt) << "no zoom could be read";
 }
 
+TEST(WindowSize, PopupsWhereThePageAsksWithinTheWorkArea) {
+    const ScreenRect work{0, 0, 1920, 1040}, current{50, 50, 850, 650};
+    // Asked in 96-dpi pixels: scaled, the frame added to the page's size.
+    EXPECT_EQ(PlacePopup({100, 80, 400, 300}, current, work, 144, 16, 39), (ScreenRect{150, 120, 766, 609}));
+    EXPECT_EQ(PlacePopup({std::nullopt, std::nullopt, 400, std::nullopt}, current, work, 96), (ScreenRect{50, 50, 450, 650}));
+    // Too large or off the monitor: cut and moved in.
+    EXPECT_EQ(PlacePopup({-500, 900, 5000, 300}, current, work, 96), (ScreenRect{0, 740, 1920, 1040}));
+    // Cascaded: each one a step further, from three quarters of the owner's size.
+    const ScreenRect owner{0, 0, 1260, 786};
+    EXPECT_EQ(CascadePopup(owner, work, 0, 30), (ScreenRect{30, 30, 975, 619}));
+    EXPECT_EQ(CascadePopup(owner, work, 1, 30), (ScreenRect{60, 60, 1005, 649}));
+    EXPECT_EQ(CascadePopup(owner, {0, 0, 1000, 660}, 2, 30), CascadePopup(owner, {0, 0, 1000, 660}, 0, 30))
+        << "back to the first place where it would leave the work area";
+}
+
 namespace {
 // A host's payload, written here by hand: free text in bytes 0-509, then the URL as UTF-16LE
 // with its NUL from byte 510.

@@ -395,6 +395,25 @@ TEST_F(DialogEvents, ANewWindowIsOursAndGoesWithTheMainOne) {
     ASSERT_EQ(dlg.Popups().size(), 1u);
     HWND popup = dlg.Popups()[0]->Window();
     EXPECT_EQ(GetWindow(popup, GW_OWNER), hwnd);
+    // window.open's features: the page's size (the frame added) and its position.
+    const auto feature = [&](DISPID id, long value) {
+        VARIANT arg;
+        V_VT(&arg) = VT_I4;
+        V_I4(&arg) = value;
+        DISPPARAMS p{&arg, nullptr, 1, 0};
+        dlg.Popups()[0]->FireControlEvent(IDC_BROWSER, id, p);
+    };
+    feature(DISPID_WINDOWSETLEFT, 100);
+    feature(DISPID_WINDOWSETTOP, 80);
+    feature(DISPID_WINDOWSETWIDTH, 400);
+    feature(DISPID_WINDOWSETHEIGHT, 300);
+    RECT client{}, placed{};
+    GetClientRect(popup, &client);
+    GetWindowRect(popup, &placed);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 300);
+    EXPECT_EQ(placed.left, 100);
+    EXPECT_EQ(placed.top, 80);
     // Moved to a monitor of another scale, it takes the rectangle Windows suggests.
     RECT suggested{40, 30, 40 + 900, 30 + 600}, now{};
     SendMessageW(popup, kDpiChangedMessage, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
