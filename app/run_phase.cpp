@@ -7,6 +7,10 @@ Effect Decide(Phase phase, Arrival arrival) {
     if (phase == Phase::Ending || arrival == A::OtherTimer) return Effect::Drop;
     if (arrival == A::StartTimer) return phase == Phase::Opening ? Effect::Act : Effect::Drop;
     if (arrival == A::Close || arrival == A::EndSession) return Effect::Act;
+    // The program's own steps belong to one phase each: in any other they have no effect.
+    if (arrival == A::Retry || arrival == A::ShowUnreachable)
+        return phase == Phase::Browsing ? Effect::Act : Effect::Drop;
+    if (arrival == A::Deliver) return phase == Phase::Delivering ? Effect::Act : Effect::Drop;
     // The control needs its answer at once; a window opened during a delivery would outlive it.
     if (arrival == A::NewWindow) return phase == Phase::Delivering ? Effect::Drop : Effect::Act;
     switch (phase) {

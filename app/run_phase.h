@@ -23,6 +23,10 @@ enum class Arrival {
     DocumentComplete,
     NavigateError,
     NewWindow,  // the page opens a window: now or never
+    // The program's own steps, posted to itself or asked for by its page or the host:
+    Retry,            // the document, the login and the viewer request again
+    ShowUnreachable,  // the program's page for an unreachable server
+    Deliver,          // the result's delivery starts
 };
 
 enum class Effect {

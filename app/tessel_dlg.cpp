@@ -307,7 +307,7 @@ MessageResult CTesselDlg::OnSysCommand(WPARAM id, LPARAM) {
 bool CTesselDlg::RunPageCommand(WideView url) {
     switch (PageCommandOf(url)) {
         case PageCommand::Retry:
-            if (m_phase != Phase::Browsing) return true;
+            if (!Admit(Arrival::Retry)) return true;
             Trace(lines::kRetry);
             StartRun();
             return true;
@@ -377,7 +377,7 @@ void CTesselDlg::CheckForResult(WebBrowser& browser) {
 }
 
 MessageResult CTesselDlg::OnDeliverResult(WPARAM, LPARAM) {
-    if (m_phase != Phase::Delivering || m_delivery || m_resultLocation.empty()) return 0;
+    if (!Admit(Arrival::Deliver) || m_delivery || m_resultLocation.empty()) return 0;
     const auto output = m_params.Value(keys::kOutputPath);
     DeliveryRequest request{InstalledToolPath(), std::move(m_resultLocation),
                             output ? std::optional<WideString>(Utf8ToWide(CutAtNul(*output))) : std::nullopt,
@@ -427,7 +427,7 @@ void CTesselDlg::OnNavigateError(const BrowserEvent& event) {
 MessageResult CTesselDlg::OnShowUnreachable(WPARAM, LPARAM) {
     const WideString reason = std::move(m_unreachable);
     m_unreachable.clear();
-    if (m_phase != Phase::Browsing || reason.empty()) return 0;
+    if (!Admit(Arrival::ShowUnreachable) || reason.empty()) return 0;
     const auto url = BuildUnreachablePageUrl(ModulePath(), reason, Latin1ToWide(m_words.tag));
     if (!url) return 0;
     Trace(lines::kNavigateUnreachable + *url);

@@ -34,6 +34,12 @@ TEST(RunPhase, PageAndHostWaitForTheViewerAndEndWithTheResult) {
     EXPECT_EQ(Decide(Phase::Delivering, Arrival::NavigationRequest), Effect::Drop);
     EXPECT_EQ(Decide(Phase::Delivering, Arrival::BeforeNavigate), Effect::Act);
     EXPECT_EQ(Decide(Phase::Delivering, Arrival::DocumentComplete), Effect::Act);
+    // The program's own steps act in their one phase only: a page's "try again" during a
+    // delivery or a login does nothing.
+    for (Phase p : kPhases) {
+        EXPECT_EQ(Decide(p, Arrival::Retry), p == Phase::Browsing ? Effect::Act : Effect::Drop);
+        EXPECT_EQ(Decide(p, Arrival::Deliver), p == Phase::Delivering ? Effect::Act : Effect::Drop);
+    }
     // A new window is answered at once: opened, or refused during the delivery.
     EXPECT_EQ(Decide(Phase::Browsing, Arrival::NewWindow), Effect::Act);
     EXPECT_EQ(Decide(Phase::Delivering, Arrival::NewWindow), Effect::Drop);
