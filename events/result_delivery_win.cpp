@@ -207,11 +207,7 @@ void ResultDelivery::StartDownload() {
         Trace(lines::kResultCommandRefused);
         return Finish(Delivery::Failed);
     }
-    Trace(lines::kRun + *download);
-    m_step = Step::Downloading;
-    m_run = ToolRun::Start(m_request.toolPath, *download, m_toolFolder, m_roads->downloadSession);
-    if (!m_run) {
-        TraceExit(lines::kDownloadExit, std::nullopt);
+    if (!Run(Step::Downloading, *download, m_roads->downloadSession, lines::kDownloadExit)) {
         Trace(lines::kResultDownloadFailed);
         Finish(Delivery::Failed);
     }
@@ -221,14 +217,18 @@ void ResultDelivery::StartDelete() {
     m_head->Truncate();
     const auto remove = FormatDeleteCommand(m_request.toolPath, FileNameOf(m_head->path()), m_request.viewerBase,
                                             ResultFileName(m_location), m_roads->remove);
-    if (!remove) return Finish(Delivery::Delivered);
-    Trace(lines::kRun + *remove);
-    m_step = Step::Deleting;
-    m_run = ToolRun::Start(m_request.toolPath, *remove, m_toolFolder, m_roads->removeSession);
-    if (!m_run) {
-        TraceExit(lines::kDeleteExit, std::nullopt);
+    if (!remove || !Run(Step::Deleting, *remove, m_roads->removeSession, lines::kDeleteExit))
         Finish(Delivery::Delivered);
-    }
+}
+
+// One run of the tool in its folder, with the session on its input; false when it could not
+// be started.
+bool ResultDelivery::Run(Step step, const WideString& line, const std::string& input, const char16_t* exitLine) {
+    Trace(lines::kRun + line);
+    m_step = step;
+    m_run = ToolRun::Start(m_request.toolPath, line, m_toolFolder, input);
+    if (!m_run) TraceExit(exitLine, std::nullopt);
+    return m_run != nullptr;
 }
 
 ResultDelivery::~ResultDelivery() {

@@ -65,6 +65,7 @@ private:
     void Prepare();
     void StartDownload();
     void StartDelete();
+    bool Run(Step step, const WideString& line, const std::string& input, const char16_t* exitLine);
     void Finish(Delivery outcome);
     void AfterDownload();
     void AfterDelete();
