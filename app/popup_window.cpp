@@ -8,7 +8,6 @@
 #include "base/trace_win.h"
 #include "app/browser_pane.h"
 #include "app/window_size.h"
-#include "base/trace_lines.h"
 #include "winui/browser_host.h"
 #include "winui/dpi_win.h"
 

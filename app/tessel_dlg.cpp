@@ -73,13 +73,13 @@ BOOL CTesselDlg::OnInitDialog() {
     if (m_params.Value(keys::kServerIP).value_or("").empty()) return RefuseStart();
     if (m_params.Value(keys::kURL).value_or("").empty()) return RefuseStart();
 
+    // The login goes out first, at once, while the window is made ready and the control
+    // loads the start page; the viewer request waits for both.
+    m_start = std::make_unique<StartSequence>(m_params);
     HWND hwnd = GetSafeHwnd();
     SpeakTheUsersLanguage();
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    // The login goes out at once, while the control loads the start page; the viewer request
-    // waits for both.
-    m_start = std::make_unique<StartSequence>(m_params);
     // The host's sizes are 96-dpi pixels: on a scaled display the window keeps its physical
     // size, at the scale of the monitor it is on.
     m_dpi = WindowDpi(hwnd);
@@ -323,9 +323,10 @@ bool CTesselDlg::RunPageCommand(WideView url) {
 void CTesselDlg::OnBeforeNavigate2(const BrowserEvent& event) {
     if (!Admit(Arrival::BeforeNavigate, [this, e = event.Kept()] { OnBeforeNavigate2(e); })) return;
     // The program's own commands come from its own page: the main control's top-level
-    // document is one of the program's pages.
+    // document is one of the program's pages (asked only of a command).
     const bool topLevel = Browser().IsTopLevel(event.frame);
-    const bool ownPage = topLevel && IsOwnPageAddress(Browser().GetLocationURL(), ModulePath());
+    const bool ownPage = topLevel && PageCommandOf(event.url) != PageCommand::None &&
+                         IsOwnPageAddress(Browser().GetLocationURL(), ModulePath());
     // The viewer request's own navigation, then any other top-level one takes its place.
     if (m_viewerOutstanding && std::exchange(m_viewerNavigationSeen, true) && topLevel) m_viewerOutstanding = false;
     HandleNavigation(event, ownPage);

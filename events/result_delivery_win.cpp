@@ -1,6 +1,5 @@
 #include "events/result_delivery_win.h"
 
-#include <atomic>
 #include <string>
 #include <utility>
 
@@ -318,8 +317,9 @@ void ResultDelivery::AfterDelete() {
 }
 
 struct ResultDelivery::Settling {
-    std::atomic<bool> cancelled{false};
+    // Set by a close: the move stops waiting at once and moves nothing more.
     KernelHandle cancel{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    bool Cancelled() const { return ::WaitForSingleObject(cancel.get(), 0) == WAIT_OBJECT_0; }
     bool moved = false;  // read once the file work is done
 };
 
@@ -363,7 +363,7 @@ void ResultDelivery::Settle() {
             part->Close();
             const unsigned long long began = Now();
             for (unsigned tries = 1;; ++tries) {
-                if (settling->cancelled) return Trace(lines::kResultMoveCancelled);
+                if (settling->Cancelled()) return Trace(lines::kResultMoveCancelled);
                 if (::MoveFileExW(W(part->path()), W(output), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                     break;
                 const DWORD error = ::GetLastError();
@@ -383,7 +383,7 @@ void ResultDelivery::AfterSettling() {
     m_fileWork.reset();
     if (!m_settling->moved) return Finish(Delivery::Failed);
     // Closed while the file was moved: it is in place, and the server keeps its copy.
-    if (m_settling->cancelled) return Finish(Delivery::Delivered);
+    if (m_settling->Cancelled()) return Finish(Delivery::Delivered);
     m_firstTry = Now();
     StartDelete();
 }
@@ -394,7 +394,6 @@ void ResultDelivery::Cancel() {
             Trace(lines::kResultDownloadCancelled);
             return Finish(Delivery::Failed);
         case Step::Settling:
-            m_settling->cancelled = true;
             ::SetEvent(m_settling->cancel.get());
             return;
         case Step::Downloading:

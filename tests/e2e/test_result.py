@@ -356,13 +356,8 @@ class PagesRoad(ResultTest):
         self.assertNotDelivered(v, earlier=EARLIER)
         self.assertTrue(any(line.startswith(TRACE.RESULT_NOT_MOVED) for line in v.trace()), v.trace())
 
-    def test_an_output_folder_longer_than_a_current_directory_may_be(self):
-        folder = self.out_dir
-        while len(session().windows_path(folder)) < 280:
-            folder = os.path.join(folder, "long folder " + "x" * 40)
-        os.makedirs(folder)
-        self.output = os.path.join(folder, "job result.xml")
-        self.delivered(self.finish())
+    # A folder longer than a current directory may be: ResultDeliveryWin (the stand-in tool
+    # opens its working files by the same relative names in the short form).
 
 
 # A location crafted to add curl arguments cannot be staged end to end: the browser control
