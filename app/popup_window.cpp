@@ -8,6 +8,7 @@
 #include "base/trace_win.h"
 #include "app/browser_pane.h"
 #include "app/window_size.h"
+#include "events/page_trust.h"
 #include "winui/browser_host.h"
 #include "winui/dpi_win.h"
 
@@ -147,5 +148,7 @@ const BrowserEvents::EventSinkEntry* PopupWindow::GetEventSinkMap() const {
     };
     return kMap;
 }
+
+bool PopupWindow::RefusesSecurityProblem(UINT, unsigned long problem) { return IsCertificateProblem(problem); }
 
 }  // namespace tessel

@@ -48,6 +48,8 @@ public:
     void OnWindowSetHeight(const BrowserEvent& event) { Place(&PopupRequest::height, event.status); }
     void OnNewWindow3(const BrowserEvent& event) { m_owner.newWindow(event); }
     void OnDownloadsSettled(UINT) override { m_owner.downloadComplete(m_browser); }
+    // As for the main page: no certificate problem is passed, none asked of the user.
+    bool RefusesSecurityProblem(UINT, unsigned long problem) override;
 
 protected:
     const EventSinkEntry* GetEventSinkMap() const override;

@@ -16,6 +16,7 @@
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "events/page_events.h"
+#include "events/page_trust.h"
 #include "events/result_delivery_win.h"
 #include "params/command_line.h"
 #include "params/parameter_file_win.h"
@@ -154,6 +155,7 @@ void CTesselDlg::OnLoginDone() {
     const LoginOutcome login = start->OpenViewer(Browser());
     // Asked for unless the login's error stopped it; its own navigation is the next one.
     m_viewerOutstanding = login.kind != LoginOutcome::Kind::HttpLayerError;
+    m_certificateProblem = 0;
     m_viewerNavigationSeen = false;
     if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
     if (login.kind == LoginOutcome::Kind::HttpLayerError) {
@@ -414,15 +416,26 @@ void CTesselDlg::OnNavigateError(const BrowserEvent& event) {
     Trace(lines::kNavigateError + Latin1ToWide(std::to_string(static_cast<unsigned long>(event.status))) + u" " +
           event.url);
     // The viewer request's failure, whatever form of its address the control reports: it is
-    // the top-level navigation still outstanding.
-    const auto reason = UnreachableReason(event.status);
+    // the top-level navigation still outstanding. A certificate we refused for it is the
+    // reason, whatever status the control then reports.
+    const auto reason = m_certificateProblem ? std::optional<std::string>("reasonCertificate")
+                                             : UnreachableReason(event.status);
     if (!reason || !m_viewerOutstanding || !Browser().IsTopLevel(event.frame)) return;
     m_viewerOutstanding = false;
     if (event.cancel) *event.cancel = VARIANT_TRUE;
     // In the system's own words where it has them (they are in its display language).
-    m_unreachable = SystemMessage(static_cast<unsigned long>(event.status), L"urlmon.dll");
+    m_unreachable = m_certificateProblem ? SystemMessage(m_certificateProblem, L"wininet.dll")
+                                         : SystemMessage(static_cast<unsigned long>(event.status), L"urlmon.dll");
     if (m_unreachable.empty()) m_unreachable = m_words[*reason];
     ::PostMessageW(GetSafeHwnd(), kShowUnreachableMessage, 0, 0);
+}
+
+// A certificate the HTTP layer cannot trust is never passed, and never asked of the user:
+// the request fails, and for the viewer request the program's own page says why.
+bool CTesselDlg::RefusesSecurityProblem(UINT, unsigned long problem) {
+    if (!IsCertificateProblem(problem)) return false;
+    if (m_viewerOutstanding) m_certificateProblem = problem;
+    return true;
 }
 
 MessageResult CTesselDlg::OnShowUnreachable(WPARAM, LPARAM) {

@@ -70,6 +70,7 @@ public:
     // The result check's route: DownloadComplete, and the site's reports that the control's
     // downloads settled (its download-state command and its status text).
     void OnDownloadsSettled(UINT controlId) override;
+    bool RefusesSecurityProblem(UINT controlId, unsigned long problem) override;
     // Windows the pages opened, while they are open.
     const std::vector<std::unique_ptr<PopupWindow>>& Popups() const { return m_popups; }
 
@@ -116,6 +117,7 @@ private:
     bool m_startPageShown = false;                // once: going back there is refused
     bool m_viewerOutstanding = false;             // the viewer request is the top-level navigation
     bool m_viewerNavigationSeen = false;          // its own BeforeNavigate2 has come
+    unsigned long m_certificateProblem = 0;       // refused for the viewer request
     WideString m_unreachable;                     // why it failed; its page is about to show
     Words m_words;                                // the program's own, in the user's language
     int m_dpi = 96;                               // the scale of the window's monitor

@@ -15,7 +15,8 @@ namespace tessel {
 
 // Every file holds every one of these, besides "lang" (its tag) and "dir" ("ltr" or "rtl").
 inline constexpr const char* kWordKeys[] = {
-    "connectingTitle", "connecting", "unreachable", "reasonRefused", "reasonNotFound", "reasonTimeout", "retry",
+    "connectingTitle", "connecting", "unreachable", "reasonRefused", "reasonNotFound", "reasonTimeout",
+    "reasonCertificate", "retry",
     "close", "cut", "copy", "paste", "selectAll", "print", "internalError"};
 
 struct Words {

@@ -6,6 +6,7 @@
 
 #include "app/resource.h"
 #include "base/file_win.h"
+#include "base/handles_win.h"
 #include "base/module_win.h"
 #include "base/wide_win.h"
 
@@ -69,8 +70,8 @@ WideString SystemMessage(unsigned long status, const wchar_t* module) {
                                          FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                      ::GetModuleHandleW(module), status, 0, reinterpret_cast<wchar_t*>(&text), 0,
                                      nullptr);
+    const LocalMemory owned(text);
     WideString out = n ? FromW(text, n) : WideString();
-    if (text) ::LocalFree(text);
     while (!out.empty() && (out.back() == u'\n' || out.back() == u'\r' || out.back() == u' ')) out.pop_back();
     return out;
 }

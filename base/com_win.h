@@ -63,6 +63,20 @@ private:
     std::atomic<ULONG> m_refs{1};
 };
 
+// COM for the calling thread while the owner lives (a thread of our own, which has none).
+class ComApartment {
+public:
+    explicit ComApartment(DWORD model = COINIT_MULTITHREADED) : m_hr(::CoInitializeEx(nullptr, model)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(m_hr)) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT m_hr;
+};
+
 // The string a VARIANT argument holds (BSTR, possibly behind a by-reference variant).
 WideString VariantText(const VARIANT* v);
 

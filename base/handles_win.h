@@ -1,9 +1,11 @@
-// Owners of kernel handles, registry keys, file searches and safe arrays: each is closed
-// exactly once. (WinINet's handles have theirs beside their one user, the login.)
+// Owners of kernel handles, registry keys, file searches, safe arrays, WinINet handles,
+// certificate chains and LocalAlloc'd memory: each is closed exactly once.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
+#include <wincrypt.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -68,10 +70,28 @@ struct SafeArrayTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::SafeArrayDestroy(h); }
 };
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::InternetCloseHandle(h); }
+};
+struct CertChainTraits {
+    using Handle = PCCERT_CHAIN_CONTEXT;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::CertFreeCertificateChain(h); }
+};
+struct LocalMemoryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::LocalFree(h); }
+};
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using SafeArray = UniqueHandle<SafeArrayTraits>;
+using InternetHandle = UniqueHandle<InternetHandleTraits>;
+using CertChain = UniqueHandle<CertChainTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 }  // namespace tessel

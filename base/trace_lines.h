@@ -41,6 +41,14 @@ inline constexpr char16_t kResultFolderTooLong[] = u"result: output folder too l
 inline constexpr char16_t kRoute[] = u"route: ";
 inline constexpr char16_t kSessionHandedOver[] = u"session: the page's cookies on the tool's input";
 inline constexpr char16_t kRunAgain[] = u"again after ";
+// "certificate: accepted by Windows for https://h:443, key pinned" (or "checked by the tool").
+inline constexpr char16_t kCertificateAccepted[] = u"certificate: accepted by Windows for ";
+inline constexpr char16_t kCertificateUnjudged[] = u"certificate: not judged, checked by the tool, for ";
+inline constexpr char16_t kCertificateRefused[] = u"certificate: refused by Windows for ";
+inline constexpr char16_t kSessionWithheld[] = u"session: withheld, the server's certificate is not one Windows accepts";
+inline constexpr char16_t kSignInAllowed[] = u"sign-in: the user's logon if the server asks, as its zone allows";
+// "sign-in not given: 401 Basic": a challenge the run did not answer, or not to the server's liking.
+inline constexpr char16_t kSignInNotGiven[] = u"sign-in not given: ";
 inline constexpr char16_t kResultDelivered[] = u"result: delivered";
 inline constexpr char16_t kResultDeleteCutShort[] = u"result: delete cut short by a close";
 inline constexpr char16_t kResultDownloadCancelled[] = u"result: download cancelled by a close, nothing deleted";
@@ -58,6 +66,8 @@ inline constexpr char16_t kPageCommandIgnored[] = u"page command ignored, not fr
 inline constexpr char16_t kBackToStartPage[] = u"back to the start page refused";
 inline constexpr char16_t kWindowClosing[] = u"page closes the window";
 inline constexpr char16_t kNewWindow[] = u"new window: ";
+// "security problem 12045, refused": what the HTTP layer asked the host, and the answer.
+inline constexpr char16_t kSecurityProblem[] = u"security problem ";
 inline constexpr char16_t kScriptError[] = u"script error: ";
 inline constexpr char16_t kExit[] = u"exit";
 // "language: de for de-DE,en-US": the words' language and the user's preferred ones.

@@ -1,5 +1,7 @@
 #include "events/page_events.h"
 
+#include "events/page_trust.h"
+
 #include <array>
 
 namespace tessel {
@@ -43,7 +45,12 @@ std::optional<std::string> UnreachableReason(long status) {
         return "reasonNotFound";
     case 0x800C000B:  // INET_E_CONNECTION_TIMEOUT
         return "reasonTimeout";
+    case 0x800C000E:  // INET_E_SECURITY_PROBLEM: the host refused the certificate
+    case 0x800C0019:  // INET_E_INVALID_CERTIFICATE
+        return "reasonCertificate";
     default:
+        // Some builds report the HTTP layer's own error for the certificate.
+        if (IsCertificateProblem(static_cast<unsigned long>(status))) return "reasonCertificate";
         return std::nullopt;
     }
 }

@@ -28,8 +28,9 @@ enum class PageCommand { None, Retry, Close };
 PageCommand PageCommandOf(WideView url);
 
 // Why a request failed, as the key of its words ("reasonRefused", "reasonNotFound",
-// "reasonTimeout"), when the failure (a navigation error's status) means the server could
-// not be reached; nothing for an answer of the server's or any other failure.
+// "reasonTimeout", "reasonCertificate"), when the failure (a navigation error's status)
+// means the server could not be reached, or not trusted; nothing for an answer of the
+// server's or any other failure.
 std::optional<std::string> UnreachableReason(long status);
 
 }  // namespace tessel

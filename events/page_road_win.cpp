@@ -1,17 +1,24 @@
 #include "events/page_road_win.h"
 
 #include <windows.h>
+#include <urlmon.h>
+#include <wincrypt.h>
 #include <wininet.h>
 
 #include <memory>
 
+#include "base/com_win.h"
+#include "base/handles_win.h"
 #include "base/wide_win.h"
 #include "events/auto_proxy_win.h"
+#include "events/page_trust.h"
 #include "events/proxy_route.h"
 
 namespace tessel {
 
 namespace {
+
+WideView WithoutQuery(WideView url) { return url.substr(0, url.find_first_of(u"?#")); }
 
 struct InternetSettings {
     DWORD flags = PROXY_TYPE_DIRECT;
@@ -58,7 +65,9 @@ WideString SystemProxyFor(const WideString& url) {
     const auto parts = SplitUrl(url);
     if (!parts) return {};
     const InternetSettings settings = ReadSettings();
-    if (const auto automatic = AutomaticProxy(url, settings, *parts)) return *automatic;
+    // Loopback: never asked of an automatic configuration, direct unless "<-loopback>".
+    if (!IsLoopbackHost(parts->host))
+        if (const auto automatic = AutomaticProxy(url, settings, *parts)) return *automatic;
     if (!(settings.flags & PROXY_TYPE_PROXY)) return {};
     return ManualRoute(*parts, settings.server, settings.bypass);
 }
@@ -76,6 +85,85 @@ WideString SessionCookiesFor(const WideString& url) {
     units = static_cast<DWORD>(cookies.size());
     if (!::InternetGetCookieExW(W(url), nullptr, cookies.data(), &units, flags, nullptr)) return {};
     return FromW(cookies.c_str());
+}
+
+namespace {
+
+// The SHA-256 of the leaf's public key (its DER SubjectPublicKeyInfo), as the tool pins it.
+WideString AcceptedKey(HINTERNET request) {
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    DWORD size = sizeof chain;
+    if (!::InternetQueryOptionW(request, INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, &chain, &size)) return {};
+    const CertChain owned(chain);
+    if (!chain || chain->cChain == 0 || chain->rgpChain[0]->cElement == 0) return {};
+    const PCCERT_CONTEXT leaf = chain->rgpChain[0]->rgpElement[0]->pCertContext;
+    BYTE* der = nullptr;
+    DWORD derSize = 0;
+    if (!::CryptEncodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, &leaf->pCertInfo->SubjectPublicKeyInfo,
+                               CRYPT_ENCODE_ALLOC_FLAG, nullptr, &der, &derSize))
+        return {};
+    const LocalMemory ownedDer(der);
+    unsigned char hash[32];
+    DWORD hashSize = sizeof hash;
+    if (!::CryptHashCertificate2(BCRYPT_SHA256_ALGORITHM, 0, nullptr, der, derSize, hash, &hashSize) ||
+        hashSize != sizeof hash)
+        return {};
+    return PinnedKey(hash);
+}
+
+}  // namespace
+
+ServerCertificate CheckServerCertificate(const WideString& url) {
+    ServerCertificate result;
+    std::wstring host(INTERNET_MAX_HOST_NAME_LENGTH + 1, L'\0'), path(INTERNET_MAX_PATH_LENGTH + 1, L'\0');
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host.data();
+    parts.dwHostNameLength = static_cast<DWORD>(host.size());
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    const WideString plain(WithoutQuery(url));
+    if (!::InternetCrackUrlW(W(plain), 0, 0, &parts) || parts.nScheme != INTERNET_SCHEME_HTTPS) {
+        result.error = ::GetLastError();
+        return result;
+    }
+    const InternetHandle session(::InternetOpenW(L"tessel", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) {
+        result.error = ::GetLastError();
+        return result;
+    }
+    const DWORD timeout = 30000;
+    ::InternetSetOptionW(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, const_cast<DWORD*>(&timeout), sizeof timeout);
+    ::InternetSetOptionW(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, const_cast<DWORD*>(&timeout), sizeof timeout);
+    const InternetHandle connection(::InternetConnectW(session.get(), host.c_str(), parts.nPort, nullptr, nullptr,
+                                                       INTERNET_SERVICE_HTTP, 0, 0));
+    const DWORD flags = INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI |
+                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    const InternetHandle request(connection ? ::HttpOpenRequestW(connection.get(), L"OPTIONS",
+                                                                 path[0] ? path.c_str() : L"/", nullptr, nullptr,
+                                                                 nullptr, flags, 0)
+                                            : nullptr);
+    if (!request || !::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
+        result.error = ::GetLastError();
+        result.refused = IsCertificateProblem(result.error);
+        return result;
+    }
+    result.pinnedKey = AcceptedKey(request.get());
+    return result;
+}
+
+bool SilentLogonFor(const WideString& url) {
+    ComPtr<IInternetSecurityManager> security;
+    if (FAILED(::CoInternetCreateSecurityManager(nullptr, &security, 0))) return false;
+    DWORD zone = 0;
+    if (FAILED(security->MapUrlToZone(W(url), &zone, 0))) return false;
+    ComPtr<IInternetZoneManager> zones;
+    if (FAILED(::CoInternetCreateZoneManager(nullptr, &zones, 0))) return false;
+    DWORD policy = kLogonPrompt;
+    if (FAILED(zones->GetZoneActionPolicy(zone, URLACTION_CREDENTIALS_USE, reinterpret_cast<BYTE*>(&policy),
+                                          sizeof policy, URLZONEREG_DEFAULT)))
+        return false;
+    return SignsInSilently(zone, policy);
 }
 
 }  // namespace tessel

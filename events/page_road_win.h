@@ -1,5 +1,6 @@
 // The road the page's own requests take to an address, read from Windows' HTTP layer: the
-// proxy it would use and the cookies it would send.
+// proxy it would use, the cookies it would send, whether it would sign in and how it judges
+// the server's certificate. Each can take a while: none on the window's thread.
 #pragma once
 
 #include "base/text.h"
@@ -15,5 +16,19 @@ WideString SystemProxyFor(const WideString& url);
 // The cookies this process's HTTP layer would send to the address, HttpOnly ones included
 // ("a=1; b=2"); empty when there are none.
 WideString SessionCookiesFor(const WideString& url);
+
+// How the HTTP layer judges the server of an https address, as it would for the page: its
+// store, chain, name, date and revocation checks. Asks the server once (OPTIONS, with no
+// cookie and no credentials; any answer means the handshake was accepted).
+struct ServerCertificate {
+    bool refused = false;      // a certificate problem: the page's road would not go there
+    unsigned long error = 0;   // the HTTP layer's error, where the check failed
+    WideString pinnedKey;      // the accepted key, "sha256//…", where the layer tells it
+};
+ServerCertificate CheckServerCertificate(const WideString& url);
+
+// Whether the page would sign in to the address with the user's logon without asking: its
+// zone and that zone's logon policy, as the zone manager gives them. Needs COM on the thread.
+bool SilentLogonFor(const WideString& url);
 
 }  // namespace tessel

@@ -60,7 +60,86 @@ bool WildcardMatch(WideView pattern, WideView text) {
     return p == pattern.size();
 }
 
+// A decimal number of at most `most`, without a sign; nothing for anything else.
+std::optional<unsigned> Decimal(WideView digits, unsigned most) {
+    if (digits.empty() || digits.size() > 5) return std::nullopt;
+    unsigned value = 0;
+    for (char16_t c : digits) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    if (value > most) return std::nullopt;
+    return value;
+}
+
+bool IsLoopbackIpv4(WideView host) {
+    unsigned parts = 0;
+    std::optional<unsigned> first;
+    std::size_t begin = 0;
+    while (begin <= host.size()) {
+        std::size_t end = host.find(u'.', begin);
+        if (end == WideView::npos) end = host.size();
+        const auto value = Decimal(host.substr(begin, end - begin), 255);
+        if (!value) return false;
+        if (parts++ == 0) first = value;
+        begin = end + 1;
+    }
+    return parts == 4 && first == 127u;
+}
+
+// Groups of one to four hex digits between colons; nothing when one is not.
+std::optional<std::vector<unsigned>> HexGroups(WideView side) {
+    std::vector<unsigned> groups;
+    if (side.empty()) return groups;
+    std::size_t begin = 0;
+    while (begin <= side.size()) {
+        std::size_t end = side.find(u':', begin);
+        if (end == WideView::npos) end = side.size();
+        const WideView digits = side.substr(begin, end - begin);
+        if (digits.empty() || digits.size() > 4) return std::nullopt;
+        unsigned value = 0;
+        for (char16_t c : digits) {
+            const char16_t l = Lower(c);
+            if (l >= u'0' && l <= u'9')
+                value = value * 16 + (l - u'0');
+            else if (l >= u'a' && l <= u'f')
+                value = value * 16 + (l - u'a' + 10);
+            else
+                return std::nullopt;
+        }
+        groups.push_back(value);
+        begin = end + 1;
+    }
+    return groups;
+}
+
+// ::1 however it is written: eight groups, or fewer with one "::" standing for zeros.
+bool IsLoopbackIpv6(WideView host) {
+    const std::size_t gap = host.find(u"::");
+    std::vector<unsigned> groups;
+    if (gap == WideView::npos) {
+        const auto all = HexGroups(host);
+        if (!all || all->size() != 8) return false;
+        groups = *all;
+    } else {
+        const auto left = HexGroups(host.substr(0, gap));
+        const auto right = HexGroups(host.substr(gap + 2));
+        if (!left || !right || left->size() + right->size() > 7) return false;
+        groups = *left;
+        groups.resize(8 - right->size(), 0);
+        groups.insert(groups.end(), right->begin(), right->end());
+    }
+    for (std::size_t g = 0; g < 7; ++g)
+        if (groups[g] != 0) return false;
+    return groups[7] == 1;
+}
+
 bool Bypassed(const UrlParts& url, WideView overrides) {
+    if (IsLoopbackHost(url.host)) {
+        bool loopbackProxied = false;
+        for (WideView entry : Entries(overrides)) loopbackProxied = loopbackProxied || Lowered(entry) == u"<-loopback>";
+        if (!loopbackProxied) return true;
+    }
     const WideString hostPort = url.host + u':' + Latin1ToWide(std::to_string(url.port));
     for (WideView entry : Entries(overrides)) {
         if (Lowered(entry) == u"<local>") {
@@ -163,7 +242,13 @@ WideString ManualRoute(const UrlParts& url, WideView proxyServer, WideView proxy
     return FromServerList(url, proxyServer);
 }
 
+bool IsLoopbackHost(WideView host) {
+    if (Lowered(host) == u"localhost") return true;
+    return host.find(u':') == WideView::npos ? IsLoopbackIpv4(host) : IsLoopbackIpv6(host);
+}
+
 WideString AutomaticRoute(const UrlParts& url, WideView proxyList) {
+    if (IsLoopbackHost(url.host)) return {};
     for (WideView entry : Entries(proxyList)) {
         const WideString proxy = FromServerList(url, entry);
         if (!proxy.empty()) return proxy;

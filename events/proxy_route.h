@@ -16,16 +16,23 @@ struct UrlParts {
 };
 std::optional<UrlParts> SplitUrl(WideView url);
 
+// This machine as the HTTP layer knows it: "localhost", an address of 127.0.0.0/8 written as
+// four decimal numbers, and ::1 in any of its IPv6 forms. The HTTP layer never sends these
+// through a proxy unless the bypass list holds "<-loopback>", and asks no automatic
+// configuration about them.
+bool IsLoopbackHost(WideView host);
+
 // The manual part of the settings (ProxyServer, ProxyOverride) applied to one address:
 // "host:port" serves every scheme; "http=a:1;https=b:2;socks=c:3" one each, where a scheme
 // without its own entry goes through the SOCKS one (version 4, as the HTTP layer speaks it),
 // or direct. An override entry is a wildcard pattern ('*', case-insensitive) for the host or
 // for host:port, optionally behind "scheme://"; "<local>" stands for every name without a dot.
+// Loopback goes direct unless the list holds "<-loopback>".
 // The answer is the tool's proxy ("http://a:1", "socks4://c:3"), or empty for direct.
 WideString ManualRoute(const UrlParts& url, WideView proxyServer, WideView proxyOverride);
 
 // An automatic configuration's answer ("a:1; b:2", or "http=a:1" forms) for one address:
-// its first usable entry, as ManualRoute reads one; empty for direct.
+// its first usable entry, as ManualRoute reads one; empty for direct, and always for loopback.
 WideString AutomaticRoute(const UrlParts& url, WideView proxyList);
 
 // An environment entry ("NAME=value") that names a proxy for curl (http_proxy, ALL_PROXY,

@@ -1,8 +1,10 @@
 #include "events/result_delivery_win.h"
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 
+#include "base/com_win.h"
 #include "base/file_win.h"
 #include "base/handles_win.h"
 #include "base/trace_lines.h"
@@ -12,6 +14,7 @@
 #include "events/page_events.h"
 #include "events/page_road_win.h"
 #include "events/process_win.h"
+#include "events/proxy_route.h"
 #include "events/registry_win.h"
 #include "events/transfer_commands.h"
 
@@ -72,18 +75,21 @@ bool NameTaken() {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-// Another name is tried only when this one is taken; any other failure is the folder's.
-bool CreatePair(const WideString& folder, WorkFile& part, WorkFile& head) {
+// A run's working files, by one unique name: another name is tried only when this one is
+// taken; any other failure is the folder's.
+bool CreateSet(const WideString& folder, std::initializer_list<std::pair<WorkFile*, const char*>> files) {
     const std::string pid = std::to_string(::GetCurrentProcessId());
     for (unsigned n = 0; n < 100; ++n) {
         const std::string unique = pid + "-" + std::to_string(n);
-        if (!part.Create(folder + WorkingFileName(unique, ".part"))) {
-            if (NameTaken()) continue;
-            return false;
+        bool taken = false, made = true;
+        for (const auto& [file, extension] : files) {
+            if (file->Create(folder + WorkingFileName(unique, extension))) continue;
+            taken = NameTaken();
+            made = false;
+            break;
         }
-        if (head.Create(folder + WorkingFileName(unique, ".head"))) return true;
-        const bool taken = NameTaken();
-        part.Remove();
+        if (made) return true;
+        for (const auto& each : files) each.first->Remove();
         if (!taken) return false;
     }
     return false;
@@ -127,8 +133,9 @@ unsigned long long Now() { return ::GetTickCount64(); }
 
 }  // namespace
 
-// The road of each run, found off the window's thread: the proxy and the session's cookies
-// the page's own requests to that address would have.
+// The road of each run, found off the window's thread: the proxy, the session's cookies,
+// the sign-in and the certificate judgement the page's own requests to that address would
+// have.
 struct Roads {
     Road download, remove;
     std::string downloadSession, removeSession;
@@ -136,19 +143,57 @@ struct Roads {
 
 namespace {
 
-void FindRoad(const WideString& url, Road& road, std::string& session) {
-    road.proxy = SystemProxyFor(url);
+// Where the page's road would not go (a certificate Windows refuses), the tool goes without
+// the page's session and without the user's logon.
+void FindRoad(const WideString& address, Road& road, std::string& session,
+              const std::optional<ServerCertificate>& certificate) {
+    road.proxy = SystemProxyFor(address);
+    road.proxySignIn = !road.proxy.empty();
     Trace(lines::kRoute + (road.proxy.empty() ? WideString(u"direct") : road.proxy));
-    const WideString cookies = SessionCookiesFor(url);
-    session = SessionConfig(cookies);
+    const auto parts = SplitUrl(address);
+    const WideString server =
+        parts ? parts->scheme + u"://" + parts->host + u':' + Latin1ToWide(std::to_string(parts->port)) : WideString();
+    if (certificate && certificate->refused) {
+        Trace(lines::kCertificateRefused + server + u", error " + Latin1ToWide(std::to_string(certificate->error)));
+        if (!SessionCookiesFor(address).empty()) Trace(lines::kSessionWithheld);
+        return;
+    }
+    if (certificate) {
+        // Not judged (the server could not be asked): the tool checks it through the
+        // system's store itself, before it sends anything.
+        road.certificateAccepted = true;
+        road.pinnedKey = certificate->pinnedKey;
+        if (certificate->error)
+            Trace(lines::kCertificateUnjudged + server + u", error " + Latin1ToWide(std::to_string(certificate->error)));
+        else
+            Trace(lines::kCertificateAccepted + server +
+                  (road.pinnedKey.empty() ? WideString(u", checked by the tool") : WideString(u", key pinned")));
+    }
+    road.serverSignIn = SilentLogonFor(address);
+    if (road.serverSignIn) Trace(lines::kSignInAllowed);
+    session = SessionConfig(SessionCookiesFor(address));
     road.sessionOnInput = !session.empty();
     if (road.sessionOnInput) Trace(lines::kSessionHandedOver);
+}
+
+// The server of an https address judged once for both runs where they go to the same one.
+std::optional<ServerCertificate> JudgeServer(const WideString& address, const WideString& sameAs,
+                                             const std::optional<ServerCertificate>& judged) {
+    const auto parts = SplitUrl(address);
+    if (!parts || parts->scheme != u"https") return std::nullopt;
+    const auto other = SplitUrl(sameAs);
+    if (judged && other && other->scheme == parts->scheme && other->host == parts->host && other->port == parts->port)
+        return judged;
+    return CheckServerCertificate(address);
 }
 
 }  // namespace
 
 ResultDelivery::ResultDelivery(DeliveryRequest request)
-    : m_request(std::move(request)), m_part(std::make_unique<WorkFile>()), m_head(std::make_unique<WorkFile>()) {
+    : m_request(std::move(request)),
+      m_part(std::make_unique<WorkFile>()),
+      m_head(std::make_unique<WorkFile>()),
+      m_log(std::make_unique<WorkFile>()) {
     Prepare();
 }
 
@@ -181,27 +226,31 @@ void ResultDelivery::Prepare() {
         return Finish(Delivery::Failed);
     }
     m_toolFolder = *toolFolder;
-    if (!CreatePair(m_folder, *m_part, *m_head)) {
+    if (!CreateSet(m_folder, {{m_part.get(), ".part"}, {m_head.get(), ".head"}, {m_log.get(), ".log"}})) {
         Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
     }
     m_location = WideString(WithoutFragment(m_request.location));
     m_roads = std::make_shared<Roads>();
     m_step = Step::Routing;
+    // The road is found for the very addresses the tool is sent.
     m_routing = std::make_unique<BackgroundCall>(
-        [roads = m_roads, location = m_location, base = Utf8ToWide(CutAtNul(m_request.viewerBase))] {
-            FindRoad(location, roads->download, roads->downloadSession);
-            FindRoad(base, roads->remove, roads->removeSession);
+        [roads = m_roads, download = DownloadAddress(m_location),
+         remove = DeleteAddress(m_request.viewerBase, ResultFileName(m_location))] {
+            const ComApartment com;
+            const auto downloadServer = JudgeServer(download, WideString(), std::nullopt);
+            FindRoad(download, roads->download, roads->downloadSession, downloadServer);
+            FindRoad(remove, roads->remove, roads->removeSession, JudgeServer(remove, download, downloadServer));
         });
 }
 
 void ResultDelivery::StartDownload() {
     m_head->Truncate();
     m_part->Truncate();
+    m_log->Truncate();
     // A line that would not fit, or that the location could bend, is not run: the result
     // then stays on the server.
-    const auto download = FormatDownloadCommand(m_request.toolPath, FileNameOf(m_head->path()),
-                                                FileNameOf(m_part->path()), m_location, m_roads->download);
+    const auto download = FormatDownloadCommand(m_request.toolPath, Files(), m_location, m_roads->download);
     if (!download) {
         Trace(lines::kResultCommandRefused);
         return Finish(Delivery::Failed);
@@ -214,10 +263,27 @@ void ResultDelivery::StartDownload() {
 
 void ResultDelivery::StartDelete() {
     m_head->Truncate();
-    const auto remove = FormatDeleteCommand(m_request.toolPath, FileNameOf(m_head->path()), m_request.viewerBase,
+    m_log->Truncate();
+    const auto remove = FormatDeleteCommand(m_request.toolPath, Files(), m_request.viewerBase,
                                             ResultFileName(m_location), m_roads->remove);
     if (!remove || !Run(Step::Deleting, *remove, m_roads->removeSession, lines::kDeleteExit))
         Finish(Delivery::Delivered);
+}
+
+// The working files by the names the tool opens them in its folder.
+RunFiles ResultDelivery::Files() {
+    m_names[0] = FileNameOf(m_head->path());
+    m_names[1] = FileNameOf(m_part->path());
+    m_names[2] = FileNameOf(m_log->path());
+    return RunFiles{m_names[0], m_names[1], m_names[2]};
+}
+
+// What the run left: its head and its message, and a challenge it did not get past.
+std::pair<std::string, std::string> ResultDelivery::RunReport() const {
+    std::string head = ReadWholeFile(m_head->path(), kHeaderDumpLimit).value_or("");
+    std::string message = ReadWholeFile(m_log->path(), kHeaderDumpLimit).value_or("");
+    if (const auto challenge = SignInChallenge(head)) Trace(lines::kSignInNotGiven + Latin1ToWide(*challenge));
+    return {std::move(head), std::move(message)};
 }
 
 // One run of the tool in its folder, with the session on its input; false when it could not
@@ -255,6 +321,7 @@ void ResultDelivery::Finish(Delivery outcome) {
     m_outcome = outcome;
     m_part->Remove();
     m_head->Remove();
+    m_log->Remove();
 }
 
 void ResultDelivery::Resume() {
@@ -288,7 +355,8 @@ void ResultDelivery::AfterDownload() {
     const DWORD code = m_run->ExitCode();
     TraceExit(lines::kDownloadExit, code);
     m_run.reset();
-    switch (DownloadVerdict(code, ReadWholeFile(m_head->path(), kHeaderDumpLimit).value_or(""))) {
+    const auto [head, message] = RunReport();
+    switch (DownloadVerdict(code, head, message)) {
         case RunVerdict::Done: break;
         case RunVerdict::TryAgain:
             if (WaitBeforeAnotherTry()) {
@@ -308,7 +376,8 @@ void ResultDelivery::AfterDelete() {
     const DWORD code = m_run->ExitCode();
     TraceExit(lines::kDeleteExit, code);
     m_run.reset();
-    if (DeleteVerdict(code, ReadWholeFile(m_head->path(), kHeaderDumpLimit).value_or("")) == RunVerdict::TryAgain &&
+    const auto [head, message] = RunReport();
+    if (DeleteVerdict(code, head, message) == RunVerdict::TryAgain &&
         WaitBeforeAnotherTry()) {
         m_step = Step::WaitingToDelete;
         return;

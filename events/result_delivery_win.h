@@ -10,6 +10,7 @@
 
 #include "base/handles_win.h"
 #include "base/text.h"
+#include "events/transfer_commands.h"
 #include "winui/web_browser.h"
 
 namespace tessel {
@@ -36,7 +37,8 @@ struct Roads;
 // that folder, or its short form, and is given the file's plain ASCII name, whatever its
 // build reads), makes it durable and moves it over "OutputPath" only when it arrived whole as
 // a 200 answer, and only then asks the viewer base address to delete it. Each run takes the
-// page's road: its proxy and its session's cookies. A run that a blip of the network or a
+// page's road: its proxy, its session's cookies, the user's logon where the page would sign
+// in silently, and only a server whose certificate Windows accepts gets the session. A run that a blip of the network or a
 // briefly unavailable server failed is tried again after a wait; so is the move while another
 // program holds a file for a moment.
 class ResultDelivery {
@@ -72,6 +74,8 @@ private:
     void Settle();
     void AfterSettling();
     bool WaitBeforeAnotherTry();
+    RunFiles Files();
+    std::pair<std::string, std::string> RunReport() const;
 
     DeliveryRequest m_request;
     Step m_step = Step::Over;
@@ -79,7 +83,8 @@ private:
     WideString m_output;      // "OutputPath" as a full path, in the form that takes any length
     WideString m_folder;      // its folder, likewise: where the working files are
     WideString m_toolFolder;  // the same folder in a form the tool can run in
-    std::unique_ptr<WorkFile> m_part, m_head;
+    std::unique_ptr<WorkFile> m_part, m_head, m_log;
+    WideString m_names[3];  // what Files() hands out views of
     std::shared_ptr<Roads> m_roads;
     std::unique_ptr<BackgroundCall> m_routing;  // the proxy can take a configuration's fetch
     std::unique_ptr<ToolRun> m_run;

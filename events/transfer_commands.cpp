@@ -61,6 +61,45 @@ WideString Bounds() {
            u" --speed-limit 1 --speed-time " + Latin1ToWide(std::to_string(kStallSeconds));
 }
 
+bool IsBase64(WideView s) {
+    return !s.empty() && s.find_first_not_of(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=") ==
+                             WideView::npos;
+}
+
+// Where Windows accepted the server, the tool is held to the key it accepted (its own checks
+// are not Windows': an address that only an IP entry of the certificate names, say), or,
+// where that key is not known, checks the certificate through the system's store itself; a
+// revocation list out of reach is not taken for a revoked certificate there.
+WideString TrustOptions(const Road& road) {
+    if (!road.certificateAccepted) return u" -k";
+    constexpr WideView kSha256 = u"sha256//";
+    const WideView key = road.pinnedKey;
+    if (key.substr(0, kSha256.size()) == kSha256 && IsBase64(key.substr(kSha256.size())))
+        return u" -k --pinnedpubkey " + WideString(key);
+    return u" --ssl-revoke-best-effort";
+}
+
+// The user's logon through the tool's SSPI ("-U :" and "-u :" name no one: the logged-on
+// user), for a challenge only: a proxy or server that asks for nothing is sent nothing. The
+// server gets Negotiate or NTLM alone, never a Basic answer with empty credentials.
+WideString SignInOptions(const Road& road) {
+    WideString options;
+    if (road.proxySignIn && road.proxy.substr(0, 7) == u"http://") options += u" --proxy-anyauth -U :";
+    if (road.serverSignIn) options += u" --negotiate --ntlm -u :";
+    return options;
+}
+
+// The head, the body where there is one, and the tool's message (errors only, no progress).
+bool AppendFiles(WideString& line, const RunFiles& files, bool withBody) {
+    line += u" -sS --stderr ";
+    if (!AppendQuoted(line, files.log)) return false;
+    line += u" -D ";
+    if (!AppendQuoted(line, files.head)) return false;
+    if (!withBody) return true;
+    line += u" -o ";
+    return AppendQuoted(line, files.part);
+}
+
 std::optional<WideString> Fitting(WideString line) {
     if (line.size() > kCommandLineChars) return std::nullopt;
     return line;
@@ -80,10 +119,12 @@ WideView FolderOf(WideView path) {
 
 std::optional<unsigned long> WorkingFileOwner(WideView name) {
     constexpr WideView kPrefix = u"~tessel-";
-    if (name.size() < kPrefix.size() + 5 || name.substr(0, kPrefix.size()) != kPrefix) return std::nullopt;
-    const WideView ext = name.substr(name.size() - 5);
-    if (ext != u".part" && ext != u".head") return std::nullopt;
-    const WideView unique = name.substr(kPrefix.size(), name.size() - kPrefix.size() - 5);
+    if (name.substr(0, kPrefix.size()) != kPrefix) return std::nullopt;
+    const std::size_t dot = name.rfind(u'.');
+    if (dot == WideView::npos || dot < kPrefix.size()) return std::nullopt;
+    const WideView ext = name.substr(dot);
+    if (ext != u".part" && ext != u".head" && ext != u".log") return std::nullopt;
+    const WideView unique = name.substr(kPrefix.size(), dot - kPrefix.size());
     const std::size_t dash = unique.find(u'-');
     if (dash == WideView::npos || !AllDigits(unique.substr(0, dash)) || !AllDigits(unique.substr(dash + 1)))
         return std::nullopt;
@@ -107,30 +148,38 @@ WideString WorkingFileName(std::string_view unique, std::string_view extension) 
     return u"~tessel-" + Latin1ToWide(unique) + Latin1ToWide(extension);
 }
 
-std::optional<WideString> FormatDownloadCommand(WideView toolPath, WideView headPath, WideView partPath,
-                                                WideView locationUrl, const Road& road) {
+WideString DownloadAddress(WideView locationUrl) { return CommandLineUrl(CutAtNul(locationUrl)); }
+
+WideString DeleteAddress(std::string_view viewerBase, WideView fileName) {
+    const std::string_view base = CutAtNul(viewerBase);
+    const WideString encoded =
+        PercentEncode(base, [](unsigned char b) { return EndsArgumentOrIsNotAscii(b) || b == '#'; });
+    const char16_t* join = encoded.find(u'?') == WideString::npos ? u"?file=" : u"&file=";
+    return encoded + join + CommandLineQueryValue(CutAtNul(fileName));
+}
+
+std::optional<WideString> FormatDownloadCommand(WideView toolPath, const RunFiles& files, WideView locationUrl,
+                                                const Road& road) {
     locationUrl = CutAtNul(locationUrl);
     if (locationUrl.size() > kWidePieceUnits) return std::nullopt;
     WideString line;
     if (!AppendTool(line, toolPath, road)) return std::nullopt;
-    line += u" -g -f -k --proto =http,https" + Bounds() + RouteOptions(road.proxy) + u" -D ";
-    if (!AppendQuoted(line, headPath)) return std::nullopt;
-    line += u" -o ";
-    if (!AppendQuoted(line, partPath)) return std::nullopt;
-    AppendAddress(line, CommandLineUrl(locationUrl));
+    line += u" -g -f" + TrustOptions(road) + u" --proto =http,https" + Bounds() + RouteOptions(road.proxy) +
+            SignInOptions(road);
+    if (!AppendFiles(line, files, true)) return std::nullopt;
+    AppendAddress(line, DownloadAddress(locationUrl));
     return Fitting(std::move(line));
 }
 
-std::optional<WideString> FormatDeleteCommand(WideView toolPath, WideView headPath, std::string_view viewerBase,
+std::optional<WideString> FormatDeleteCommand(WideView toolPath, const RunFiles& files, std::string_view viewerBase,
                                               WideView fileName, const Road& road) {
     fileName = CutAtNul(fileName);
     if (fileName.size() > kWidePieceUnits) return std::nullopt;
     WideString line;
     if (!AppendTool(line, toolPath, road)) return std::nullopt;
-    line += u" -g -k" + Bounds() + RouteOptions(road.proxy) + u" -X DELETE -D ";
-    if (!AppendQuoted(line, headPath)) return std::nullopt;
-    AppendAddress(line, PercentEncode(CutAtNul(viewerBase), EndsArgumentOrIsNotAscii) + u"?file=" +
-                            CommandLineQueryValue(fileName));
+    line += u" -g" + TrustOptions(road) + Bounds() + RouteOptions(road.proxy) + SignInOptions(road) + u" -X DELETE";
+    if (!AppendFiles(line, files, false)) return std::nullopt;
+    AppendAddress(line, DeleteAddress(viewerBase, fileName));
     return Fitting(std::move(line));
 }
 
@@ -148,11 +197,23 @@ std::string SessionConfig(WideView cookies) {
 
 namespace {
 
+// A status of the security layer in curl's message ("… (0x80092012) - …"): SSPI's
+// (0x8009…, the certificate and revocation ones among them) or the chain's (0x800B…).
+bool NamesSecurityStatus(std::string_view message) {
+    for (std::size_t at = message.find("0x800"); at != std::string_view::npos; at = message.find("0x800", at + 1)) {
+        const char next = at + 5 < message.size() ? message[at + 5] : '\0';
+        if (next == '9' || next == 'B' || next == 'b') return true;
+    }
+    return false;
+}
+
 // curl's exit codes for a transport that failed: could not connect (7), partial file (18),
-// timed out (28), empty answer (52), send (55) and receive (56) failures.
-bool TransportFailed(unsigned long exit) {
+// timed out (28), a handshake broken off (35, when the security layer named no status of
+// its own), empty answer (52), send (55) and receive (56) failures.
+bool TransportFailed(unsigned long exit, std::string_view message) {
     switch (exit) {
         case 7: case 18: case 28: case 52: case 55: case 56: return true;
+        case 35: return !NamesSecurityStatus(message);
         default: return false;
     }
 }
@@ -161,21 +222,72 @@ bool Unavailable(const std::optional<int>& status) {
     return status && (*status == 502 || *status == 503 || *status == 504);
 }
 
+// The lines of the last response in a header dump.
+std::string_view FinalHead(std::string_view dump) {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t at = 0; at < dump.size();) {
+        if (dump.substr(at, 5) == "HTTP/") last = at;
+        const std::size_t end = dump.find('\n', at);
+        if (end == std::string_view::npos) break;
+        at = end + 1;
+    }
+    return last == std::string_view::npos ? std::string_view() : dump.substr(last);
+}
+
 }  // namespace
 
-RunVerdict DownloadVerdict(unsigned long toolExit, std::string_view headerDump) {
+RunVerdict DownloadVerdict(unsigned long toolExit, std::string_view headerDump, std::string_view toolMessage) {
     const auto status = FinalStatus(headerDump);
     if (toolExit == 0 && status == 200) return RunVerdict::Done;
     if (Unavailable(status)) return RunVerdict::TryAgain;
     // A transport failure after an answer other than 200 began is that answer's, not the road's.
-    if (TransportFailed(toolExit) && (!status || *status == 200)) return RunVerdict::TryAgain;
+    if (TransportFailed(toolExit, toolMessage) && (!status || *status == 200)) return RunVerdict::TryAgain;
     return RunVerdict::Failed;
 }
 
-RunVerdict DeleteVerdict(unsigned long toolExit, std::string_view headerDump) {
+RunVerdict DeleteVerdict(unsigned long toolExit, std::string_view headerDump, std::string_view toolMessage) {
     const auto status = FinalStatus(headerDump);
-    if (Unavailable(status) || (TransportFailed(toolExit) && !status)) return RunVerdict::TryAgain;
+    if (Unavailable(status) || (TransportFailed(toolExit, toolMessage) && !status)) return RunVerdict::TryAgain;
     return RunVerdict::Done;
+}
+
+std::optional<std::string> SignInChallenge(std::string_view dump) {
+    const auto status = FinalStatus(dump);
+    if (status != 401 && status != 407) return std::nullopt;
+    const std::string_view header = *status == 401 ? "www-authenticate:" : "proxy-authenticate:";
+    std::string schemes;
+    const std::string_view head = FinalHead(dump);
+    for (std::size_t at = 0; at < head.size();) {
+        std::size_t end = head.find('\n', at);
+        if (end == std::string_view::npos) end = head.size();
+        std::string_view line = head.substr(at, end - at);
+        at = end + 1;
+        if (line.size() < header.size()) continue;
+        bool named = true;
+        for (std::size_t i = 0; i < header.size(); ++i) {
+            const char c = line[i] >= 'A' && line[i] <= 'Z' ? static_cast<char>(line[i] + 32) : line[i];
+            named = named && c == header[i];
+        }
+        if (!named) continue;
+        // Challenges are separated by commas; a piece that begins with a token and no '='
+        // names a scheme ("Negotiate", "Basic realm=\"x\"", "NTLM").
+        bool quoted = false;
+        std::size_t piece = header.size();
+        for (std::size_t i = header.size(); i <= line.size(); ++i) {
+            const char c = i < line.size() ? line[i] : ',';
+            if (c == '"') quoted = !quoted;
+            if (c != ',' || quoted) continue;
+            std::string_view p = line.substr(piece, i - piece);
+            piece = i + 1;
+            while (!p.empty() && (p.front() == ' ' || p.front() == '\t')) p.remove_prefix(1);
+            const std::size_t token = p.find_first_of(" \t\r=");
+            const std::string_view name = p.substr(0, token);
+            if (name.empty() || (token != std::string_view::npos && p[token] == '=')) continue;
+            if (!schemes.empty()) schemes += ", ";
+            schemes += name;
+        }
+    }
+    return std::to_string(*status) + (schemes.empty() ? std::string() : " " + schemes);
 }
 
 std::optional<unsigned> RetryDelayMs(unsigned triesMade, unsigned long long sinceFirstTryMs) {

@@ -20,29 +20,53 @@ inline constexpr int kConnectTimeoutSeconds = 30;
 inline constexpr int kStallSeconds = 60;
 
 // The road a run takes, as the page's own requests take it: the proxy ("http://a:1"; empty:
-// none, whatever the environment says), and whether the session's cookies come on the
-// tool's standard input (as configuration, so no other process can read them off its line).
+// none, whatever the environment says), whether the session's cookies come on the tool's
+// standard input (as configuration, so no other process can read them off its line), and the
+// page's trust.
 struct Road {
     WideString proxy;
     bool sessionOnInput = false;
+    // The user's Windows logon (Negotiate or NTLM, through the tool's SSPI; no password of
+    // ours) answers an http proxy's 407, as the HTTP layer answers it, and a server's 401 only
+    // where the address's zone lets the page sign in silently.
+    bool proxySignIn = false;
+    bool serverSignIn = false;
+    // An https server whose certificate Windows accepted: the tool is held to the key Windows
+    // accepted ("sha256//<base64>"), or, where that is not known, checks the certificate
+    // through the system's store (a revocation list it cannot reach is no refusal there).
+    // Otherwise the tool takes any certificate (-k): such a run carries no session and no
+    // sign-in.
+    bool certificateAccepted = false;
+    WideString pinnedKey;
 };
 
-// Download into `partPath`, the response head into `headPath`. The tool path is quoted (a
-// blank in "Program Files" must not split it); no configuration file; no globbing; http and
-// https only. The location goes as UTF-8 with every byte that could end an argument or start
-// another (controls, blank, double quote, DEL) or lies outside ASCII percent-encoded, as the
-// one argument of --url: the page can add no argument, and a tool that reads the ANSI code
-// page gets it whole.
+// The working files of a run, by the names the tool opens them: the response head, the
+// body (the download's only) and the tool's own message.
+struct RunFiles {
+    WideView head, part, log;
+};
+
+// The address the tool is sent for a location: UTF-8, with every byte that could end an
+// argument or start another (controls, blank, double quote, DEL) or lies outside ASCII
+// percent-encoded. The route and the session are looked up for this address.
+WideString DownloadAddress(WideView locationUrl);
+// The delete's address: base?file=name. The base (UTF-8, from the host) goes as given but
+// for those bytes and '#' (which would end its query before the file), percent-encoded; a
+// base that has a query already takes the file as one more parameter ('&'). The name is
+// encoded as the location is, and '&', '#' and '+' too (they would change the query's
+// meaning; an encoding already there is kept).
+WideString DeleteAddress(std::string_view viewerBase, WideView fileName);
+
+// Download into the part file, the response head and the tool's message beside it. The tool
+// path is quoted (a blank in "Program Files" must not split it); no configuration file; no
+// globbing; http and https only. The address (DownloadAddress) is the one argument of --url:
+// the page can add no argument, and a tool that reads the ANSI code page gets it whole.
 // Empty when a path holds a double quote or ends in a backslash, the tool path is empty,
 // the location exceeds its buffer, or the line exceeds the platform's limit.
-std::optional<WideString> FormatDownloadCommand(WideView toolPath, WideView headPath, WideView partPath,
-                                                WideView locationUrl, const Road& road = {});
-// DELETE base?file=name, its response head into `headPath`. The address is one quoted --url
-// argument: the base (UTF-8, from the host) goes as given but for controls, blanks, double
-// quotes and bytes outside ASCII, percent-encoded; the name is encoded as the location is,
-// and '&', '#' and '+' too (they would change the query's meaning; an encoding already there
-// is kept).
-std::optional<WideString> FormatDeleteCommand(WideView toolPath, WideView headPath, std::string_view viewerBase,
+std::optional<WideString> FormatDownloadCommand(WideView toolPath, const RunFiles& files, WideView locationUrl,
+                                                const Road& road = {});
+// DELETE at DeleteAddress, its response head and the tool's message beside it.
+std::optional<WideString> FormatDeleteCommand(WideView toolPath, const RunFiles& files, std::string_view viewerBase,
                                               WideView fileName, const Road& road = {});
 
 // The session's cookies ("a=1; b=2") as the tool's configuration on its standard input: a
@@ -50,13 +74,19 @@ std::optional<WideString> FormatDeleteCommand(WideView toolPath, WideView headPa
 std::string SessionConfig(WideView cookies);
 
 // What one run's end means for the delivery: done, worth another try (the transport failed:
-// refused, reset, cut, empty answer, timed out; or the server was briefly unable: 502, 503,
-// 504), or failed for good (any other answer, a 4xx above all).
+// refused, reset, cut, empty answer, timed out, a handshake the network broke off; or the
+// server was briefly unable: 502, 503, 504), or failed for good (any other answer, a 4xx
+// above all, and a handshake that the security layer refused: curl's 35 then names its
+// status, a revocation that could not be checked among them).
 enum class RunVerdict { Done, TryAgain, Failed };
 // Done only for an exit of 0 with a final 200: curl saves a 3xx body and exits 0.
-RunVerdict DownloadVerdict(unsigned long toolExit, std::string_view headerDump);
+RunVerdict DownloadVerdict(unsigned long toolExit, std::string_view headerDump, std::string_view toolMessage = {});
 // The delete's own answer is not judged (the result is delivered): done, or another try.
-RunVerdict DeleteVerdict(unsigned long toolExit, std::string_view headerDump);
+RunVerdict DeleteVerdict(unsigned long toolExit, std::string_view headerDump, std::string_view toolMessage = {});
+
+// A final 401 or 407 in a header dump, as "401 Negotiate, NTLM": the status and the schemes
+// its challenges offer; nothing for any other answer.
+std::optional<std::string> SignInChallenge(std::string_view headerDump);
 
 // Tries of one run: at most kRunTries, the waits between them 1 s, 2 s, 4 s, and none that
 // would begin later than kRetryWindowMs after the first try began (so a run that stalled for
@@ -75,6 +105,7 @@ bool IsTransientMoveError(unsigned long error, bool targetReadOnlyOrFolder);
 unsigned MoveRetryDelayMs(unsigned triesMade);
 
 // The working files' names are at most this long; curl opens them in its current directory.
+// A run's three are "<unique>.part", ".head" and ".log".
 inline constexpr std::size_t kLongestWorkingName = 26;
 // Where the tool can run so that it opens its working files by plain relative names, which
 // every build opens only within MAX_PATH: the folder (trailing separator included) when its
@@ -95,7 +126,7 @@ WideView FolderOf(WideView path);
 // A working file's name, plain ASCII whatever the folder: "~tessel-<unique><extension>".
 WideString WorkingFileName(std::string_view unique, std::string_view extension);
 
-// For a name WorkingFileName gives ("~tessel-<digits>-<digits>.part" or ".head"), and for
+// For a name WorkingFileName gives ("~tessel-<digits>-<digits>" and ".part", ".head" or ".log"), and for
 // nothing else: the process id it begins with, the viewer whose run made it.
 std::optional<unsigned long> WorkingFileOwner(WideView name);
 

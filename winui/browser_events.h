@@ -47,6 +47,15 @@ public:
     // download-state command, its status reports): the sink checks for a result as on
     // DownloadComplete. Windows' control sends all three; Wine's only the status reports.
     virtual void OnDownloadsSettled(UINT controlId) { (void)controlId; }
+    // The HTTP layer's security problem with one of the control's requests (a certificate it
+    // cannot trust, a crossing between http and https), asked of the host through the site:
+    // true refuses it, and the request fails with a navigation error; false leaves it to the
+    // control, whose prompt, if any, our window owns.
+    virtual bool RefusesSecurityProblem(UINT controlId, unsigned long problem) {
+        (void)controlId;
+        (void)problem;
+        return false;
+    }
 
 protected:
     ~BrowserEvents() = default;

@@ -73,7 +73,12 @@ ControlFactory g_factory = &CreateWebBrowser;
 
 bool Embed(HWND host, HostState& st) {
     if (FAILED(g_factory(st.object.ReleaseAndGetAddressOf())) || !st.object) return false;
-    st.site.Attach(new BrowserSite(host));
+    // The target of the moment decides on security problems (it is set after embedding).
+    st.site.Attach(new BrowserSite(host, [host](unsigned long problem) {
+        const HostState* state = StateOf(host);
+        return state && state->sink && state->sink->m_target &&
+               state->sink->m_target->RefusesSecurityProblem(state->sink->m_controlId, problem);
+    }));
     st.sink.Attach(new BrowserEventSink());
     if (FAILED(st.object->SetClientSite(st.site.Get()))) return false;
     RECT rc;

@@ -57,7 +57,7 @@ WideString TextProperty(IDispatch* object, const wchar_t* name) {
 
 }  // namespace
 
-BrowserSite::BrowserSite(HWND host) : m_host(host) {}
+BrowserSite::BrowserSite(HWND host, SecurityProblemAnswer refuses) : m_host(host), m_refuses(std::move(refuses)) {}
 
 STDMETHODIMP BrowserSite::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
@@ -72,10 +72,64 @@ STDMETHODIMP BrowserSite::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IDocHostUIHandler*>(this);
     else if (riid == IID_IOleCommandTarget)
         *ppv = static_cast<IOleCommandTarget*>(this);
+    else if (riid == IID_IServiceProvider)
+        *ppv = static_cast<IServiceProvider*>(this);
     else
         return E_NOINTERFACE;
     AddRef();
     return S_OK;
+}
+
+namespace {
+
+// What the HTTP layer asks a host before it shows a prompt or acts on a security problem.
+class HttpSecurity final : public IHttpSecurity, private RefCounted<HttpSecurity> {
+public:
+    HttpSecurity(HWND owner, BrowserSite::SecurityProblemAnswer refuses)
+        : m_owner(owner), m_refuses(std::move(refuses)) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IWindowForBindingUI || riid == IID_IHttpSecurity)
+            *ppv = static_cast<IHttpSecurity*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
+    STDMETHODIMP_(ULONG) Release() override { return DropReference(); }
+    // Every prompt is owned by the top-level window the page is shown in.
+    STDMETHODIMP GetWindow(REFGUID, HWND* window) override {
+        if (!window) return E_POINTER;
+        *window = ::GetAncestor(m_owner, GA_ROOT);
+        return S_OK;
+    }
+    // E_ABORT ends the request (the control reports a navigation error); S_FALSE lets the
+    // control do what it does by default.
+    STDMETHODIMP OnSecurityProblem(DWORD problem) override {
+        const bool refused = m_refuses && m_refuses(problem);
+        Trace(lines::kSecurityProblem + Latin1ToWide(std::to_string(problem)) +
+              (refused ? u", refused" : u", the control's"));
+        return refused ? E_ABORT : S_FALSE;
+    }
+
+private:
+    friend class RefCounted<HttpSecurity>;
+    ~HttpSecurity() = default;
+    HWND m_owner;
+    BrowserSite::SecurityProblemAnswer m_refuses;
+};
+
+}  // namespace
+
+STDMETHODIMP BrowserSite::QueryService(REFGUID service, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (service != IID_IHttpSecurity && service != IID_IWindowForBindingUI) return E_NOINTERFACE;
+    ComPtr<IHttpSecurity> security;
+    security.Attach(new HttpSecurity(m_host, m_refuses));
+    return security->QueryInterface(riid, ppv);
 }
 
 STDMETHODIMP BrowserSite::GetContainer(IOleContainer** c) {

@@ -1,14 +1,18 @@
 // The site the web-browser control lives in: client site, in-place site and frame, plus the
-// two host interfaces the control asks its site for: the UI handler (how the page is drawn)
-// and the command target (its script-error report and download state).
+// host interfaces the control asks its site for: the UI handler (how the page is drawn), the
+// command target (its script-error report and download state) and the services of the HTTP
+// layer's prompts (the window that owns them, and what a security problem comes to).
 #pragma once
 
 #include <windows.h>
 #include <docobj.h>
 #include <mshtmhst.h>
 #include <ole2.h>
+#include <servprov.h>
+#include <urlmon.h>
 
 #include <atomic>
+#include <functional>
 
 #include "base/com_win.h"
 
@@ -46,9 +50,12 @@ class BrowserSite final : public IOleClientSite,
                           public IOleInPlaceFrame,
                           public IDocHostUIHandler,
                           public IOleCommandTarget,
+                          public IServiceProvider,
                           private RefCounted<BrowserSite> {
 public:
-    explicit BrowserSite(HWND host);
+    // The host's answer to a security problem: true refuses it (see BrowserEvents).
+    using SecurityProblemAnswer = std::function<bool(unsigned long problem)>;
+    explicit BrowserSite(HWND host, SecurityProblemAnswer refuses = nullptr);
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -125,6 +132,10 @@ public:
     STDMETHODIMP QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT*) override;
     STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD, VARIANT* in, VARIANT* out) override;
 
+    // IServiceProvider: IHttpSecurity and IWindowForBindingUI, so that every prompt of the
+    // HTTP layer has our window as its owner and the host decides on security problems.
+    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override;
+
     IOleInPlaceActiveObject* active() const { return m_active.Get(); }
     // The host took the posted check: the next report posts another.
     void CheckTaken() { m_checkPosted = false; }
@@ -134,6 +145,7 @@ private:
     friend class RefCounted<BrowserSite>;
     ~BrowserSite() = default;
     HWND m_host;
+    SecurityProblemAnswer m_refuses;
     ComPtr<IOleInPlaceActiveObject> m_active;
     std::atomic<bool> m_checkPosted{false};  // one check waits in the queue at a time
     void PostCheck();

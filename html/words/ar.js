@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "لم يقبل الخادم الاتصال.",
 "reasonNotFound": "لم يتم العثور على اسم الخادم.",
 "reasonTimeout": "لم يستجب الخادم في الوقت المحدد.",
+"reasonCertificate": "لم تُقبل شهادة الخادم.",
 "retry": "إعادة المحاولة",
 "close": "إغلاق",
 "cut": "&قص",

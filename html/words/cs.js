@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Server nepřijal připojení.",
 "reasonNotFound": "Název serveru nebyl nalezen.",
 "reasonTimeout": "Server neodpověděl včas.",
+"reasonCertificate": "Certifikát serveru nebyl přijat.",
 "retry": "Zkusit znovu",
 "close": "Zavřít",
 "cut": "Vyj&mout",

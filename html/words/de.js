@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Der Server hat die Verbindung nicht angenommen.",
 "reasonNotFound": "Der Name des Servers wurde nicht gefunden.",
 "reasonTimeout": "Der Server hat nicht rechtzeitig geantwortet.",
+"reasonCertificate": "Das Zertifikat des Servers wurde nicht akzeptiert.",
 "retry": "Erneut versuchen",
 "close": "Schließen",
 "cut": "&Ausschneiden",

@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "The server did not accept the connection.",
 "reasonNotFound": "The server's name was not found.",
 "reasonTimeout": "The server did not answer in time.",
+"reasonCertificate": "The server's certificate was not accepted.",
 "retry": "Try again",
 "close": "Close",
 "cut": "Cu&t",

@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "El servidor no aceptó la conexión.",
 "reasonNotFound": "No se encontró el nombre del servidor.",
 "reasonTimeout": "El servidor no respondió a tiempo.",
+"reasonCertificate": "No se aceptó el certificado del servidor.",
 "retry": "Reintentar",
 "close": "Cerrar",
 "cut": "Cor&tar",

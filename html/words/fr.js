@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Le serveur n'a pas accepté la connexion.",
 "reasonNotFound": "Le nom du serveur est introuvable.",
 "reasonTimeout": "Le serveur n'a pas répondu à temps.",
+"reasonCertificate": "Le certificat du serveur n'a pas été accepté.",
 "retry": "Réessayer",
 "close": "Fermer",
 "cut": "Co&uper",

@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "השרת לא קיבל את החיבור.",
 "reasonNotFound": "שם השרת לא נמצא.",
 "reasonTimeout": "השרת לא ענה בזמן.",
+"reasonCertificate": "האישור של השרת לא התקבל.",
 "retry": "נסה שוב",
 "close": "סגור",
 "cut": "&גזור",

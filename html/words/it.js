@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Il server non ha accettato la connessione.",
 "reasonNotFound": "Nome del server non trovato.",
 "reasonTimeout": "Il server non ha risposto in tempo.",
+"reasonCertificate": "Il certificato del server non è stato accettato.",
 "retry": "Riprova",
 "close": "Chiudi",
 "cut": "&Taglia",

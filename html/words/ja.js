@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "サーバーが接続を受け付けませんでした。",
 "reasonNotFound": "サーバーの名前が見つかりませんでした。",
 "reasonTimeout": "サーバーが時間内に応答しませんでした。",
+"reasonCertificate": "サーバーの証明書は受け入れられませんでした。",
 "retry": "再試行",
 "close": "閉じる",
 "cut": "切り取り(&T)",

@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "서버가 연결을 허용하지 않았습니다.",
 "reasonNotFound": "서버 이름을 찾을 수 없습니다.",
 "reasonTimeout": "서버가 제시간에 응답하지 않았습니다.",
+"reasonCertificate": "서버의 인증서가 승인되지 않았습니다.",
 "retry": "다시 시도",
 "close": "닫기",
 "cut": "잘라내기(&T)",

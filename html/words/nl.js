@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "De server heeft de verbinding niet geaccepteerd.",
 "reasonNotFound": "De naam van de server is niet gevonden.",
 "reasonTimeout": "De server heeft niet op tijd geantwoord.",
+"reasonCertificate": "Het certificaat van de server is niet geaccepteerd.",
 "retry": "Opnieuw proberen",
 "close": "Sluiten",
 "cut": "K&nippen",

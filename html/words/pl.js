@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Serwer nie przyjął połączenia.",
 "reasonNotFound": "Nie znaleziono nazwy serwera.",
 "reasonTimeout": "Serwer nie odpowiedział na czas.",
+"reasonCertificate": "Certyfikat serwera nie został zaakceptowany.",
 "retry": "Spróbuj ponownie",
 "close": "Zamknij",
 "cut": "Wy&tnij",

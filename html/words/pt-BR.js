@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "O servidor não aceitou a conexão.",
 "reasonNotFound": "O nome do servidor não foi encontrado.",
 "reasonTimeout": "O servidor não respondeu a tempo.",
+"reasonCertificate": "O certificado do servidor não foi aceito.",
 "retry": "Tentar novamente",
 "close": "Fechar",
 "cut": "Recor&tar",

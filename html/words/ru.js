@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Сервер не принял подключение.",
 "reasonNotFound": "Имя сервера не найдено.",
 "reasonTimeout": "Сервер не ответил вовремя.",
+"reasonCertificate": "Сертификат сервера не был принят.",
 "retry": "Повторить",
 "close": "Закрыть",
 "cut": "Вы&резать",

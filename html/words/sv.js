@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Servern accepterade inte anslutningen.",
 "reasonNotFound": "Serverns namn hittades inte.",
 "reasonTimeout": "Servern svarade inte i tid.",
+"reasonCertificate": "Serverns certifikat godkändes inte.",
 "retry": "Försök igen",
 "close": "Stäng",
 "cut": "Klipp &ut",

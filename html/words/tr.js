@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "Sunucu bağlantıyı kabul etmedi.",
 "reasonNotFound": "Sunucunun adı bulunamadı.",
 "reasonTimeout": "Sunucu zamanında yanıt vermedi.",
+"reasonCertificate": "Sunucunun sertifikası kabul edilmedi.",
 "retry": "Yeniden dene",
 "close": "Kapat",
 "cut": "&Kes",

@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "服务器未接受连接。",
 "reasonNotFound": "找不到服务器名称。",
 "reasonTimeout": "服务器未及时响应。",
+"reasonCertificate": "服务器的证书未被接受。",
 "retry": "重试",
 "close": "关闭",
 "cut": "剪切(&T)",

@@ -8,6 +8,7 @@ tessel.words({
 "reasonRefused": "伺服器未接受連線。",
 "reasonNotFound": "找不到伺服器名稱。",
 "reasonTimeout": "伺服器未及時回應。",
+"reasonCertificate": "伺服器的憑證未被接受。",
 "retry": "重試",
 "close": "關閉",
 "cut": "剪下(&T)",

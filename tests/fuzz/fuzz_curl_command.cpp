@@ -29,33 +29,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     };
 
-    if (const auto line = tessel::FormatDownloadCommand(tool, head, part, location)) {
+    const tessel::RunFiles files{head, part, u"~l.log"};
+    if (const auto line = tessel::FormatDownloadCommand(tool, files, location)) {
+        FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
+        const auto args = winargv::Split(tessel::ToUtf8(*line));
+        FUZZ_CHECK(args.size() == 24);
+        FUZZ_CHECK(args[0] == kToolsNarrow[which]);
+        FUZZ_CHECK(args[1] == "-q" && args[2] == "-g");
+        FUZZ_CHECK(args[18] == "-D" && args[19] == tessel::ToUtf8(head));
+        FUZZ_CHECK(args[20] == "-o" && args[21] == tessel::ToUtf8(part));
+        FUZZ_CHECK(args[22] == "--url");
+        FUZZ_CHECK(args[23].find_first_of(" \t\"") == std::string::npos && ascii(args[23]));
+    }
+    const tessel::WideString name = tessel::ResultFileName(location);
+    if (const auto line = tessel::FormatDeleteCommand(tool, files, "http://h/viewer", name)) {
         FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
         const auto args = winargv::Split(tessel::ToUtf8(*line));
         FUZZ_CHECK(args.size() == 21);
-        FUZZ_CHECK(args[0] == kToolsNarrow[which]);
-        FUZZ_CHECK(args[1] == "-q" && args[2] == "-g");
-        FUZZ_CHECK(args[15] == "-D" && args[16] == tessel::ToUtf8(head));
-        FUZZ_CHECK(args[17] == "-o" && args[18] == tessel::ToUtf8(part));
-        FUZZ_CHECK(args[19] == "--url");
-        FUZZ_CHECK(args[20].find_first_of(" \t\"") == std::string::npos && ascii(args[20]));
-    }
-    const tessel::WideString name = tessel::ResultFileName(location);
-    if (const auto line = tessel::FormatDeleteCommand(tool, u"~h.head", "http://h/viewer", name)) {
-        FUZZ_CHECK(line->size() <= tessel::kCommandLineChars);
-        const auto args = winargv::Split(tessel::ToUtf8(*line));
-        FUZZ_CHECK(args.size() == 18);
         FUZZ_CHECK(args[0] == kToolsNarrow[which] && args[1] == "-q");
-        FUZZ_CHECK(args[12] == "-X" && args[13] == "DELETE" && args[16] == "--url");
-        FUZZ_CHECK(args[17].rfind("http://h/viewer?file=", 0) == 0);
+        FUZZ_CHECK(args[12] == "-X" && args[13] == "DELETE" && args[19] == "--url");
+        FUZZ_CHECK(args[20].rfind("http://h/viewer?file=", 0) == 0);
         // One query parameter: nothing of the name can start another or a fragment.
-        FUZZ_CHECK(args[17].find_first_of("&#+", 21) == std::string::npos && ascii(args[17]));
+        FUZZ_CHECK(args[20].find_first_of("&#+", 21) == std::string::npos && ascii(args[20]));
     }
-    // A viewer base of any bytes stays one address too.
-    if (const auto line = tessel::FormatDeleteCommand(tool, u"~h.head", rest, u"r.xml")) {
+    // A viewer base of any bytes stays one address too, whose query no '#' ends early.
+    if (const auto line = tessel::FormatDeleteCommand(tool, files, rest, u"r.xml")) {
         const auto args = winargv::Split(tessel::ToUtf8(*line));
-        FUZZ_CHECK(args.size() == 18 && args[16] == "--url");
-        FUZZ_CHECK(args[17].find_first_of(" \t\"") == std::string::npos && ascii(args[17]));
+        FUZZ_CHECK(args.size() == 21 && args[19] == "--url");
+        FUZZ_CHECK(args[20].find_first_of(" \t\"#") == std::string::npos && ascii(args[20]));
     }
     return 0;
 }

@@ -55,3 +55,18 @@ TEST(ProxyRoute, TheToolGetsTheRouteAndNoVariableOfItsOwn) {
     for (const char16_t* kept : {u"PATH=C:\\x", u"=C:=C:\\", u"PROXY=x", u"MY_PROXYX=1", u"_proxy"})
         EXPECT_FALSE(IsProxyVariable(kept)) << ToUtf8(kept);
 }
+
+TEST(ProxyRoute, ThisMachineGoesDirectUnlessTheBypassListSaysLoopback) {
+    for (const char16_t* local : {u"http://localhost:8080/", u"http://LocalHost/", u"http://127.0.0.1/",
+                                  u"https://127.255.0.9:8443/", u"http://[::1]/", u"http://[0:0:0:0:0:0:0:1]:81/",
+                                  u"http://[::0:1]/", u"http://[0000::0001]/"}) {
+        EXPECT_EQ(Manual(local, u"p:1"), u"") << ToUtf8(local);
+        EXPECT_EQ(Manual(local, u"p:1", u"*.example; <-loopback>"), u"http://p:1") << ToUtf8(local);
+        EXPECT_EQ(AutomaticRoute(*SplitUrl(local), u"pac:1"), u"") << ToUtf8(local);
+    }
+    for (const char16_t* other : {u"http://128.0.0.1/", u"http://127.0.0/", u"http://127.0.0.1.5/",
+                                  u"http://127.0.0.256/", u"http://localhost.example/", u"http://[::2]/",
+                                  u"http://[1::1]/", u"http://[::1:0]/", u"http://[::ffff:127.0.0.1]/",
+                                  u"http://0x7f.0.0.1/", u"http://127.0.0.01x/"})
+        EXPECT_EQ(Manual(other, u"p:1"), u"http://p:1") << ToUtf8(other);
+}

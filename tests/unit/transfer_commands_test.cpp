@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "events/transfer_commands.h"
 #include "tests/support/windows_argv.h"
 
@@ -8,11 +10,12 @@ using namespace tessel;
 namespace {
 // The lines as UTF-8, which Windows' argument rules split as they split the wide line.
 std::optional<std::string> Download(WideView tool, std::string_view head, std::string_view part, WideView url) {
-    const auto line = FormatDownloadCommand(tool, Utf8ToWide(head), Utf8ToWide(part), url);
+    const WideString h = Utf8ToWide(head), p = Utf8ToWide(part);
+    const auto line = FormatDownloadCommand(tool, RunFiles{h, p, u"~l.log"}, url);
     return line ? std::optional<std::string>(ToUtf8(*line)) : std::nullopt;
 }
 std::optional<std::string> Delete(WideView tool, std::string_view base, WideView name, const Road& road = {}) {
-    const auto line = FormatDeleteCommand(tool, u"~h.head", base, name, road);
+    const auto line = FormatDeleteCommand(tool, RunFiles{u"~h.head", {}, u"~l.log"}, base, name, road);
     return line ? std::optional<std::string>(ToUtf8(*line)) : std::nullopt;
 }
 const WideString kTool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
@@ -25,21 +28,45 @@ TEST(TransferCommands, DownloadLineAsWindowsReadsIt) {
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
               "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -q -g -f -k --proto =http,https "
-              "--connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" "
+              "--connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" -sS --stderr \"~l.log\" "
               "-D \"C:\\My Out\\~tessel-7-0.head\" -o \"C:\\My Out\\~tessel-7-0.part\" "
               "--url \"http://h:8080/jobs/{a,b}/[1-9].xml\"");
     const std::vector<std::string> expected = {kToolNarrow, "-q", "-g", "-f", "-k", "--proto", "=http,https",
                                                "--connect-timeout", "30", "--speed-limit", "1", "--speed-time",
-                                               "60", "--noproxy", "*", "-D", "C:\\My Out\\~tessel-7-0.head", "-o",
+                                               "60", "--noproxy", "*", "-sS", "--stderr", "~l.log", "-D",
+                                               "C:\\My Out\\~tessel-7-0.head", "-o",
                                                "C:\\My Out\\~tessel-7-0.part", "--url",
                                                "http://h:8080/jobs/{a,b}/[1-9].xml"};
     EXPECT_EQ(winargv::Split(*line), expected);
     // The page's road: its proxy, and its session on the tool's input, right after -q.
-    const auto road = FormatDownloadCommand(u"c", u"h", u"p", u"http://h/r.xml", Road{u"http://px:3128", true});
+    Road page;
+    page.proxy = u"http://px:3128";
+    page.sessionOnInput = true;
+    const auto road = FormatDownloadCommand(u"c", RunFiles{u"h", u"p", u"l"}, u"http://h/r.xml", page);
     ASSERT_TRUE(road);
     const auto args = winargv::Split(ToUtf8(*road));
     EXPECT_EQ(std::vector<std::string>(args.begin(), args.begin() + 4), (std::vector<std::string>{"c", "-q", "-K", "-"}));
-    EXPECT_EQ(std::vector<std::string>(args.end() - 8, args.end() - 6), (std::vector<std::string>{"--proxy", "http://px:3128"}));
+    EXPECT_EQ(std::vector<std::string>(args.end() - 11, args.end() - 9), (std::vector<std::string>{"--proxy", "http://px:3128"}));
+    // The page's trust: the user's logon for the proxy's and the zone's server's challenge;
+    // the certificate checked, or held to the key Windows accepted; otherwise -k.
+    const auto options = [](const Road& r) {
+        const auto line = FormatDownloadCommand(u"c", RunFiles{u"h", u"p", u"l"}, u"https://h/r.xml", r);
+        const auto all = winargv::Split(ToUtf8(*line));
+        std::string out;
+        for (auto a = all.begin() + 1; a != all.end() && *a != "--connect-timeout"; ++a) out += *a + " ";
+        for (auto a = std::find(all.begin(), all.end(), "60") + 1; *a != "-sS"; ++a) out += *a + " ";
+        return out;
+    };
+    page.proxySignIn = page.serverSignIn = true;
+    EXPECT_EQ(options(page), "-q -K - -g -f -k --proto =http,https --proxy http://px:3128 --proxy-anyauth -U : --negotiate --ntlm -u : ");
+    page = Road();
+    page.proxy = u"socks4://s:1080";
+    page.proxySignIn = page.certificateAccepted = true;
+    EXPECT_EQ(options(page), "-q -g -f --ssl-revoke-best-effort --proto =http,https --proxy socks4://s:1080 ");
+    page.pinnedKey = u"sha256//Ab+/9=";
+    EXPECT_EQ(options(page), "-q -g -f -k --pinnedpubkey sha256//Ab+/9= --proto =http,https --proxy socks4://s:1080 ");
+    page.pinnedKey = u"sha256//A b";  // no key, then: the tool checks the certificate itself
+    EXPECT_EQ(options(page), "-q -g -f --ssl-revoke-best-effort --proto =http,https --proxy socks4://s:1080 ");
 }
 
 TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
@@ -47,18 +74,24 @@ TEST(TransferCommands, DeleteLineAsWindowsReadsIt) {
     ASSERT_TRUE(line);
     EXPECT_EQ(*line,
               "\"C:\\Program Files\\Common Files\\Quorvex\\curl.exe\" -q -g -k --connect-timeout 30 "
-              "--speed-limit 1 --speed-time 60 --noproxy \"*\" -X DELETE -D \"~h.head\" "
+              "--speed-limit 1 --speed-time 60 --noproxy \"*\" -X DELETE -sS --stderr \"~l.log\" -D \"~h.head\" "
               "--url \"http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml\"");
     const auto args = winargv::Split(*line);
-    ASSERT_EQ(args.size(), 18u);
+    ASSERT_EQ(args.size(), 21u);
     EXPECT_EQ(args[0], kToolNarrow);
     EXPECT_EQ(args[1], "-q") << "curl reads no configuration file only when -q comes first";
-    EXPECT_EQ(args[17], "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
-    // A web folder with a blank, a base bent into an option: one address all the same.
+    EXPECT_EQ(args[20], "http://h:8080/viewer?file=a%26b%23c%2Bd%26e%20f%22.xml");
+    EXPECT_EQ(Utf8ToWide(args[20]), DeleteAddress("http://h:8080/viewer", u"a&b#c+d%26e f\".xml"));
+    // A web folder with a blank, a base bent into an option: one address all the same. A
+    // '#' cannot end the query before the file; a base with a query of its own takes it as
+    // one more parameter.
     EXPECT_EQ(winargv::Split(*Delete(u"c", "http://s/viewer space/x", u"r.xml")).back(),
               "http://s/viewer%20space/x?file=r.xml");
+    EXPECT_EQ(DeleteAddress("http://s/v#top", u"r.xml"), u"http://s/v%23top?file=r.xml");
+    EXPECT_EQ(DeleteAddress("http://s/v?job=7", u"r.xml"), u"http://s/v?job=7&file=r.xml");
+    EXPECT_EQ(DownloadAddress(u"http://s/a b\u00e9.xml"), u"http://s/a%20b%C3%A9.xml");
     const auto bent = winargv::Split(*Delete(u"c", "http://s/v -o C:\\x \"\t\\", u"r.xml"));
-    EXPECT_EQ(bent.size(), 18u);
+    EXPECT_EQ(bent.size(), 21u);
     EXPECT_EQ(bent.back(), "http://s/v%20-o%20C:\\x%20%22%09\\?file=r.xml");
     // An unquoted tool path in a folder with blanks is what Windows would split.
     EXPECT_EQ(winargv::Split(kToolNarrow + " -k")[0], "C:\\Program");
@@ -73,9 +106,9 @@ TEST(TransferCommands, LettersBeyondAsciiReachTheToolAsAsciiButItsPath) {
     ASSERT_TRUE(download && remove);
     const std::string encoded = "%D0%9E%D1%82%D1%87%D1%91%D1%82%20%E5%A0%B1.xml";
     const auto args = winargv::Split(*download);
-    ASSERT_EQ(args.size(), 21u);
+    ASSERT_EQ(args.size(), 24u);
     EXPECT_EQ(args[0], "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\\curl.exe");
-    EXPECT_EQ(args[20], "http://h/jobs/" + encoded);
+    EXPECT_EQ(args[23], "http://h/jobs/" + encoded);
     EXPECT_EQ(winargv::Split(*remove).back(), "http://h/v%C3%A9w?file=" + encoded);
 }
 
@@ -83,14 +116,14 @@ TEST(TransferCommands, LocationCannotAddArguments) {
     const auto line = Download(u"c.exe", "h", "p", u"http://h/a\" -o \"C:\\evil\tx\x7f.xml");
     ASSERT_TRUE(line);
     const auto args = winargv::Split(*line);
-    ASSERT_EQ(args.size(), 21u);
-    EXPECT_EQ(args[20], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
+    ASSERT_EQ(args.size(), 24u);
+    EXPECT_EQ(args[23], "http://h/a%22%20-o%20%22C:\\evil%09x%7F.xml");
     // Backslashes at the end would escape the closing quote and run into the next piece.
     const auto slashes = Download(u"c.exe", "h", "p", u"http://h/a\\\\");
     ASSERT_TRUE(slashes);
     const auto read = winargv::Split(*slashes);
-    ASSERT_EQ(read.size(), 21u);
-    EXPECT_EQ(read[20], "http://h/a\\\\");
+    ASSERT_EQ(read.size(), 24u);
+    EXPECT_EQ(read[23], "http://h/a\\\\");
 }
 
 TEST(TransferCommands, RefusedPieces) {
@@ -118,8 +151,8 @@ TEST(TransferCommands, RefusedPieces) {
 TEST(TransferCommands, LinesExactlyAtCreateProcessLimitRunAndOneMoreDoesNot) {
     constexpr std::size_t kLimit = 32766;
     const std::string deleteHead =
-        "\"c\" -q -g -k --connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" -X DELETE -D \"~h.head\" "
-        "--url \"";
+        "\"c\" -q -g -k --connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" -X DELETE -sS "
+        "--stderr \"~l.log\" -D \"~h.head\" --url \"";
     const std::string deleteTail = "?file=r.xml\"";
     const std::string base(kLimit - deleteHead.size() - deleteTail.size(), 'b');
     const auto atLimit = Delete(u"c", base, u"r.xml");
@@ -130,7 +163,7 @@ TEST(TransferCommands, LinesExactlyAtCreateProcessLimitRunAndOneMoreDoesNot) {
 
     const std::string downloadFixed =
         "\"c\" -q -g -f -k --proto =http,https --connect-timeout 30 --speed-limit 1 --speed-time 60 --noproxy \"*\" "
-        "-D \"\" -o \"p\" --url \"http://h/r.xml\"";
+        "-sS --stderr \"~l.log\" -D \"\" -o \"p\" --url \"http://h/r.xml\"";
     const std::string head(kLimit - downloadFixed.size(), 'h');
     const auto download = Download(u"c", head, "p", u"http://h/r.xml");
     ASSERT_TRUE(download);
@@ -143,9 +176,10 @@ TEST(TransferCommands, WorkingFilesSitBesideTheOutput) {
     EXPECT_TRUE(IsQuotablePath(u"C:\\My Out\\r.xml"));
     for (const char16_t* refused : {u"C:\\My Out\\", u"C:/out/", u"", u"a\"b"}) EXPECT_FALSE(IsQuotablePath(refused));
     // Only names of that making are swept as stale working files.
-    for (const char* ours : {"~tessel-12-0.part", "~tessel-1-99.head"}) EXPECT_TRUE(WorkingFileOwner(Utf8ToWide(ours))) << ours;
+    for (const char* ours : {"~tessel-12-0.part", "~tessel-1-99.head", "~tessel-7-3.log"})
+        EXPECT_TRUE(WorkingFileOwner(Utf8ToWide(ours))) << ours;
     for (const char* other : {"~tessel-12-0.xml", "~tessel--0.part", "~tessel-12-.part", "~tessel-1x-0.part",
-                              "~tessel-12.part", "~TESSEL-1-0.part", "x~tessel-1-0.part", "~tessel-1-0.part.bak",
+                              "~tessel-12.part", "~TESSEL-1-0.part", "x~tessel-1-0.part", "~tessel-1-0.part.bak", "~tessel-1.2-0.log",
                               ".part", "~tessel-.head", "job result.xml"})
         EXPECT_FALSE(WorkingFileOwner(Utf8ToWide(other))) << other;
     EXPECT_EQ(FolderOf(u"C:\\\u041e\u0442\\r.xml"), u"C:\\\u041e\u0442\\");
@@ -165,7 +199,22 @@ TEST(TransferCommands, OnlyAWhole200IsTheDocumentAndOnlyABlipIsTriedAgain) {
     EXPECT_EQ(DownloadVerdict(18, ok), RunVerdict::TryAgain);  // cut mid-document
     EXPECT_EQ(DownloadVerdict(28, ok), RunVerdict::TryAgain);  // stalled
     for (unsigned long transport : {7, 18, 28, 52, 55, 56}) EXPECT_EQ(DownloadVerdict(transport, ""), RunVerdict::TryAgain);
-    for (unsigned long other : {6, 22, 23, 35, 60}) EXPECT_EQ(DownloadVerdict(other, ""), RunVerdict::Failed) << other;
+    for (unsigned long other : {6, 22, 23, 60}) EXPECT_EQ(DownloadVerdict(other, ""), RunVerdict::Failed) << other;
+    // A handshake: broken off by the network, tried again; refused by the security layer (its
+    // status in curl's message, a revocation that could not be checked among them), never.
+    for (const char* cut : {"curl: (35) schannel: failed to receive handshake, SSL/TLS connection failed\n",
+                            "curl: (35) Recv failure: Connection reset by peer", ""}) {
+        EXPECT_EQ(DownloadVerdict(35, "", cut), RunVerdict::TryAgain) << cut;
+        EXPECT_EQ(DeleteVerdict(35, "", cut), RunVerdict::TryAgain) << cut;
+    }
+    for (const char* refused :
+         {"curl: (35) schannel: next InitializeSecurityContext failed: Unknown error (0x80092012) - The revocation "
+          "function was unable to check revocation for the certificate.",
+          "curl: (35) schannel: SEC_E_UNTRUSTED_ROOT (0x80090325)", "curl: (35) CERT_E_CN_NO_MATCH (0x800B010F)",
+          "curl: (35) x (0x800b0109)"}) {
+        EXPECT_EQ(DownloadVerdict(35, "", refused), RunVerdict::Failed) << refused;
+        EXPECT_EQ(DeleteVerdict(35, "", refused), RunVerdict::Done) << refused;
+    }
     for (const char* busy : {"HTTP/1.1 502 Bad Gateway\r\n", "HTTP/1.1 503 Busy\r\n", "HTTP/1.1 504 Gateway\r\n"}) {
         EXPECT_EQ(DownloadVerdict(22, busy), RunVerdict::TryAgain) << busy;
         EXPECT_EQ(DeleteVerdict(22, busy), RunVerdict::TryAgain) << busy;
@@ -203,6 +252,23 @@ TEST(TransferCommands, OnlyAWhole200IsTheDocumentAndOnlyABlipIsTriedAgain) {
     EXPECT_FALSE(RetryDelayMs(4, 9000));
     EXPECT_EQ(RetryDelayMs(1, 59000), 1000u);
     EXPECT_FALSE(RetryDelayMs(1, 59001));
+}
+
+TEST(TransferCommands, AChallengeNotAnsweredIsNamed) {
+    EXPECT_EQ(SignInChallenge("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Negotiate\r\n"
+                              "www-authenticate: NTLM\r\nContent-Length: 0\r\n\r\n"),
+              "401 Negotiate, NTLM");
+    EXPECT_EQ(SignInChallenge("HTTP/1.1 401 No\r\nWWW-Authenticate: Basic realm=\"a, b\", Digest realm=\"x\", "
+                              "nonce=\"1\"\r\nProxy-Authenticate: NTLM\r\n\r\n"),
+              "401 Basic, Digest");
+    // The proxy's own header for a 407; only the last answer's challenges.
+    EXPECT_EQ(SignInChallenge("HTTP/1.1 401 No\r\nWWW-Authenticate: Basic\r\n\r\n"
+                              "HTTP/1.1 407 Proxy\r\nProxy-Authenticate: Negotiate abc=\r\n\r\n"),
+              "407 Negotiate");
+    EXPECT_EQ(SignInChallenge("HTTP/1.1 407 Proxy\r\n\r\n"), "407");
+    for (const char* other : {"HTTP/1.1 403 No\r\nWWW-Authenticate: Basic\r\n\r\n", "",
+                              "HTTP/1.1 401 No\r\n\r\nHTTP/1.1 200 OK\r\n\r\n"})
+        EXPECT_FALSE(SignInChallenge(other)) << other;
 }
 
 TEST(TransferCommands, SessionGoesAsOneConfigurationLine) {

@@ -17,9 +17,11 @@ public:
     std::optional<WideString> title;  // nothing: no document, or not an HTML one
     std::optional<int> zoom;
     std::vector<std::string> calls;   // "navigate", "location", "title", "zoom", "set zoom"
+    WideString navigated;             // the last address asked for
 
-    HRESULT Navigate(const WideString&, VARIANT*, VARIANT*) override {
+    HRESULT Navigate(const WideString& url, VARIANT*, VARIANT*) override {
         calls.push_back("navigate");
+        navigated = url;
         return S_OK;
     }
     std::optional<WideString> DocumentTitle() override {

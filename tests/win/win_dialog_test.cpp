@@ -15,6 +15,7 @@
 #include "app/tessel_dlg.h"
 #include "base/module_win.h"
 #include "base/com_win.h"
+#include "base/handles_win.h"
 #include "events/page_title_win.h"
 #include "tests/win/fake_browser.h"
 #include "winui/browser_host.h"
@@ -336,6 +337,24 @@ TEST_F(DialogEvents, TheOutstandingViewerRequestsFailureShowsTheProgramsPage) {
     EXPECT_EQ(FireBeforeNavigate(L"http://Print Server:9/viewer x"), VARIANT_FALSE);
     EXPECT_TRUE(FireNavigateError(L"http://print%20server:9/viewer%20x"));
     EXPECT_FALSE(FireNavigateError(L"http://print%20server:9/viewer%20x")) << "once";
+    // A certificate problem is refused, never passed or asked of the user, and the program's
+    // page gives the HTTP layer's own words for it, whatever status the failure then has.
+    dlg.SpeakTheUsersLanguage();
+    dlg.OnCopyData(0, reinterpret_cast<LPARAM>(&request));
+    ASSERT_TRUE(dlg.FinishWaitWithin(30000));
+    EXPECT_FALSE(dlg.RefusesSecurityProblem(kBrowserControlId, 12039)) << "http to https: the control's";
+    EXPECT_TRUE(dlg.RefusesSecurityProblem(kBrowserControlId, 12045));
+    EXPECT_TRUE(FireNavigateError(L"http://print%20server:9/viewer%20x"));
+    dlg.OnShowUnreachable(0, 0);
+    // The system's words where it has them (Windows' HTTP layer has, Wine's has none), else
+    // the program's own.
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   GetModuleHandleW(L"wininet.dll"), 12045, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const LocalMemory owned(text);
+    std::wstring first(text ? text : L"The%20server%27s%20certificate");
+    first = first.substr(0, first.find_first_of(L" \r\n"));  // its first word, as encoded
+    EXPECT_NE(browser.navigated.find(FromW((L"reason=" + first).c_str())), WideString::npos) << ToUtf8(browser.navigated);
 }
 
 bool DialogEvents::FireNavigateError(const wchar_t* address) {

@@ -17,6 +17,7 @@
 #include "base/handles_win.h"
 #include "app/words_win.h"
 #include "base/wide_win.h"
+#include "winui/browser_events.h"
 #include "winui/browser_host.h"
 #include "winui/edit_menu_win.h"
 #include "winui/browser_site.h"
@@ -430,6 +431,41 @@ TEST_F(ControlHost, SiteDrawsThePageToScaleEdgeToEdgeAndLeavesTheRestToTheContro
     IOleContainer* container = reinterpret_cast<IOleContainer*>(1);
     EXPECT_TRUE(FAILED(stub.Site()->GetContainer(&container)));
     EXPECT_EQ(container, nullptr);
+}
+
+namespace {
+// A host's sink that refuses one security problem.
+struct RefusingTarget final : BrowserEvents {
+    bool RefusesSecurityProblem(UINT controlId, unsigned long problem) override {
+        asked = controlId;
+        return problem == 12045;
+    }
+    UINT asked = 0;
+};
+}  // namespace
+
+TEST_F(ControlHost, TheHttpLayersPromptsAreOwnedByOurWindowAndItsProblemsOurs) {
+    EmbeddedStub embedded;
+    ASSERT_TRUE(embedded.host && stub.Site());
+    ComPtr<IServiceProvider> services;
+    ASSERT_EQ(stub.Site()->QueryInterface(IID_PPV_ARGS(&services)), S_OK);
+    ComPtr<IHttpSecurity> security;
+    ASSERT_EQ(services->QueryService(IID_IHttpSecurity, IID_PPV_ARGS(&security)), S_OK);
+    ComPtr<IWindowForBindingUI> binding;
+    ASSERT_EQ(services->QueryService(IID_IWindowForBindingUI, IID_PPV_ARGS(&binding)), S_OK);
+    HWND owner = nullptr;
+    EXPECT_EQ(binding->GetWindow(IID_IHttpSecurity, &owner), S_OK);
+    EXPECT_EQ(owner, embedded.parent) << "the top-level window, not the control's container";
+    // No target yet: the control's own way. Then the target decides, for its control id.
+    EXPECT_EQ(security->OnSecurityProblem(12045), S_FALSE);
+    RefusingTarget target;
+    SetBrowserEventTarget(embedded.host, &target, 77);
+    EXPECT_EQ(security->OnSecurityProblem(12045), E_ABORT);
+    EXPECT_EQ(target.asked, 77u);
+    EXPECT_EQ(security->OnSecurityProblem(12039), S_FALSE);
+    SetBrowserEventTarget(embedded.host, nullptr, 0);
+    ComPtr<IUnknown> other;
+    EXPECT_TRUE(FAILED(services->QueryService(IID_IOleCommandTarget, IID_PPV_ARGS(&other))));
 }
 
 TEST_F(ControlHost, ScriptErrorsAreTracedNeverShownAndScriptsGoOn) {

@@ -11,6 +11,7 @@
 #include "base/file_win.h"
 #include "base/handles_win.h"
 #include "base/wide_win.h"
+#include "events/page_road_win.h"
 #include "events/process_win.h"
 #include "events/registry_win.h"
 #include "events/result_delivery_win.h"
@@ -218,24 +219,31 @@ std::vector<std::wstring> PlatformArgv(const WideString& line) {
 
 TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
     const WideString tool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
-    const auto download = FormatDownloadCommand(tool, u"C:\\My Out\\~tessel-1-0.head", u"C:\\My Out\\~tessel-1-0.part",
-                                                 u"http://h/a b\"/{x,y}[1-3].xml");
+    const RunFiles files{u"C:\\My Out\\~tessel-1-0.head", u"C:\\My Out\\~tessel-1-0.part", u"~tessel-1-0.log"};
+    Road signIn;
+    signIn.proxy = u"http://p:1";
+    signIn.proxySignIn = signIn.serverSignIn = true;
+    const auto download = FormatDownloadCommand(tool, files, u"http://h/a b\"/{x,y}[1-3].xml", signIn);
     ASSERT_TRUE(download);
     const auto args = PlatformArgv(*download);
-    ASSERT_EQ(args.size(), 21u);
+    ASSERT_EQ(args.size(), 31u);
     EXPECT_EQ(args[0], L"C:\\Program Files\\Common Files\\Quorvex\\curl.exe");
     EXPECT_EQ(args[1], L"-q");
-    EXPECT_EQ(args[14], L"*");
-    EXPECT_EQ(args[16], L"C:\\My Out\\~tessel-1-0.head");
-    EXPECT_EQ(args[18], L"C:\\My Out\\~tessel-1-0.part");
-    EXPECT_EQ(args[20], L"http://h/a%20b%22/{x,y}[1-3].xml");
-    const auto remove = FormatDeleteCommand(tool, u"~h.head", "http://h/viewer space\\", u"a&b c.xml");
+    EXPECT_EQ(args[15], L"--proxy-anyauth");
+    EXPECT_EQ(args[17], L":");  // the logged-on user, no name of ours
+    EXPECT_EQ(args[21], L":");
+    EXPECT_EQ(args[24], L"~tessel-1-0.log");
+    EXPECT_EQ(args[26], L"C:\\My Out\\~tessel-1-0.head");
+    EXPECT_EQ(args[28], L"C:\\My Out\\~tessel-1-0.part");
+    EXPECT_EQ(args[30], L"http://h/a%20b%22/{x,y}[1-3].xml");
+    const auto remove = FormatDeleteCommand(tool, files, "http://h/viewer space\\", u"a&b c.xml");
     ASSERT_TRUE(remove);
     const auto del = PlatformArgv(*remove);
-    ASSERT_EQ(del.size(), 18u);
+    ASSERT_EQ(del.size(), 21u);
     EXPECT_EQ(del[0], L"C:\\Program Files\\Common Files\\Quorvex\\curl.exe");
     EXPECT_EQ(del[1], L"-q");
-    EXPECT_EQ(del[17], L"http://h/viewer%20space\\?file=a%26b%20c.xml");
+    EXPECT_EQ(del[11], L"*");
+    EXPECT_EQ(del[20], L"http://h/viewer%20space\\?file=a%26b%20c.xml");
 }
 
 using tessel::testing::FakeBrowser;
@@ -270,11 +278,13 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
 namespace {
 // A delivery by the stand-in tool of the result named `name`, into `folder`, driven as the
 // dialog's loop drives it; `cancelWhen` cancels it once that many steps have ended.
-Delivery Deliver(const WideString& folder, const WideString& name, int cancelWhen = -1) {
+Delivery Deliver(const WideString& folder, const WideString& name, int cancelWhen = -1,
+                 const WideString& server = u"printserver.test:9") {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const WideString tool = WideString(FolderOf(FromW(self))) + u"stand_in_tool.exe";
-    ResultDelivery delivery({tool, u"http://127.0.0.1:9/jobs/" + name, folder + u"out.xml", "http://127.0.0.1:9/v"});
+    ResultDelivery delivery({tool, u"http://" + server + u"/jobs/" + name, folder + u"out.xml",
+                             "http://" + ToUtf8(server) + "/v"});
     // Finding the road, then the download.
     for (int steps = 0; HANDLE pending = delivery.Pending(); ++steps) {
         if (steps == cancelWhen) {
@@ -338,7 +348,7 @@ TEST(ResultDeliveryWin, EachRunTakesThePagesRoadInAnyFolder) {
 
     // The page's session and its proxy, from this process's HTTP layer; proxy variables of
     // the environment go nowhere.
-    ASSERT_TRUE(InternetSetCookieExW(L"http://127.0.0.1:9/", L"SID", L"a1; HttpOnly", INTERNET_COOKIE_HTTPONLY, 0));
+    ASSERT_TRUE(InternetSetCookieExW(L"http://printserver.test:9/", L"SID", L"a1; HttpOnly", INTERNET_COOKIE_HTTPONLY, 0));
     const wchar_t* settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     RegKey key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, settings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
@@ -350,12 +360,47 @@ TEST(ResultDeliveryWin, EachRunTakesThePagesRoadInAnyFolder) {
     SetEnvironmentVariableW(L"ALL_PROXY", L"http://127.0.0.1:1");
     SetEnvironmentVariableW(L"NO_PROXY", L"*");
     EXPECT_EQ(Deliver(plain, u"road.xml"), Delivery::Delivered);
+    EXPECT_EQ(ReadWholeFile(folder + u"out.xml").value_or("(none)"),
+              "input: header = \"Cookie: SID=a1\"\nproxy: http://127.0.0.1:3128; variables: ");
+    // This machine is never reached through the proxy.
+    EXPECT_EQ(Deliver(plain, u"road.xml", -1, u"127.0.0.9:9"), Delivery::Delivered);
+    EXPECT_EQ(ReadWholeFile(folder + u"out.xml").value_or("(none)"), "input: noneproxy: none; variables: ");
     RegSetValueExW(key.get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
     SetEnvironmentVariableW(L"ALL_PROXY", nullptr);
     SetEnvironmentVariableW(L"NO_PROXY", nullptr);
-    EXPECT_EQ(ReadWholeFile(folder + u"out.xml").value_or("(none)"),
-              "input: header = \"Cookie: SID=a1\"\nproxy: http://127.0.0.1:3128; variables: ");
     EXPECT_TRUE(DeleteFileW(W(folder + u"out.xml")));
     for (; folder.size() > 4 + TempDir().size(); folder.erase(FolderOf(folder.substr(0, folder.size() - 1)).size()))
         RemoveDirectoryW(W(folder));
+}
+
+TEST(PageRoadWin, TheUsersLogonWhereTheZoneSignsInSilently) {
+    const ComApartment com(COINIT_APARTMENTTHREADED);
+    const wchar_t* settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    RegKey domain, intranet, internet;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(settings) + L"\\ZoneMap\\Domains\\intra.test").c_str(),
+                              0, nullptr, 0, KEY_ALL_ACCESS, nullptr, domain.put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(settings) + L"\\Zones\\1").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, intranet.put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(settings) + L"\\Zones\\3").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, internet.put(), nullptr),
+              ERROR_SUCCESS);
+    const auto set = [](HKEY key, const wchar_t* name, DWORD value) {
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    };
+    // Windows' defaults: automatic logon in the intranet zone only, for both zones.
+    set(domain.get(), L"http", 1);
+    set(intranet.get(), L"1A00", 0x00020000);
+    set(internet.get(), L"1A00", 0x00020000);
+    EXPECT_TRUE(SilentLogonFor(u"http://intra.test/jobs/r.xml"));
+    EXPECT_FALSE(SilentLogonFor(u"http://printserver.example/jobs/r.xml")) << "the Internet zone";
+    EXPECT_FALSE(SilentLogonFor(u"https://intra.test/jobs/r.xml")) << "mapped for http only";
+    set(intranet.get(), L"1A00", 0x00010000);  // the intranet zone asks the user
+    EXPECT_FALSE(SilentLogonFor(u"http://intra.test/jobs/r.xml"));
+    set(internet.get(), L"1A00", 0x00000000);  // the current user everywhere in that zone
+    EXPECT_TRUE(SilentLogonFor(u"http://printserver.example/jobs/r.xml"));
+    set(internet.get(), L"1A00", 0x00020000);
+    set(intranet.get(), L"1A00", 0x00020000);
+    RegDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(settings) + L"\\ZoneMap\\Domains\\intra.test").c_str());
 }
