@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev python3 python3-pytest python3-pytest-timeout
           clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix
           wine64 wine libwine fonts-wine xvfb xauth imagemagick
-          dpkg-dev xz-utils ca-certificates zip git locales)
+          dpkg-dev xz-utils ca-certificates zip git locales
+          krb5-kdc krb5-admin-server krb5-user python3-gssapi)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -22,13 +22,6 @@ constexpr wchar_t kUserAgentLine[] = L"User-Agent: FOOBW/1.0\r\n";
 constexpr DWORD kRelaxedCertificateChecks =
     SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::InternetCloseHandle(h); }
-};
-using InternetHandle = UniqueHandle<InternetHandleTraits>;
-
 void SetDword(HINTERNET h, DWORD option, DWORD value) {
     ::InternetSetOptionW(h, option, &value, sizeof value);
 }
