@@ -15,7 +15,7 @@ add_custom_command(TARGET tessel POST_BUILD
 
 # Test helper: launches with an exact command line, finds and drives the window.
 add_executable(winprobe tests/bed/winprobe.cpp)
-target_link_libraries(winprobe PRIVATE user32 psapi shell32)
+target_link_libraries(winprobe PRIVATE user32 psapi shell32 crypt32)
 target_link_options(winprobe PRIVATE -municode)
 
 if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)

@@ -34,6 +34,7 @@ class Request:
             self.headers.append((name.strip(), value.strip()))
         self.body = body
         self.answered = None
+        self.principal = None  # who signed in, with signin="negotiate"
         url = urllib.parse.urlsplit(self.target)
         self.path = url.path
         self.query = url.query
@@ -61,16 +62,27 @@ class PrintServer:
     "silent" (accepts, never answers), "reset" or "slow" (200 after 3 s). result: "ok", "500" or
     "close" for every client; "cut" (half the document, then the connection ends), "cutonce"
     (so on the first try only), "stall" (half, then silence), "redirect" (302 to the login) or
-    "slow" (the document after 3 s) for the transfer tool only.
+    "slow" (the document after 3 s) for the transfer tool only; "resetonce" (the first connection
+    after the browser was given the result (with tls: and the server was asked OPTIONS), the
+    tool's, is reset as soon as its first bytes arrive: with tls, in the middle of the handshake;
+    later ones are served).
     delete: "ok" or "500".
+    signin: "negotiate" (with realm, a kerberos.Realm) answers the transfer tool's requests for
+    the result and its DELETE 401 Negotiate until they carry a valid token, and keeps the
+    client's principal in the request; "basic" answers them 401 Basic whatever they carry.
+    The login and the browser are never asked to sign in (Wine's WinINet cannot).
     session: the viewer's answer sets an HttpOnly cookie; the result and its delete are
     served only to a request that carries it and the login's (403 otherwise).
-    name: the server's name in the addresses it hands out (one only a proxy may know)."""
+    name: the server's name in the addresses it hands out (one only a proxy may know).
+    tls: an ssl.SSLContext (test_authority's Server.context()) that makes the viewer port speak
+    HTTPS; the login stays plain HTTP on its own port. A client that refused the certificate
+    (its handshake failed, or it hung up before a request) leaves its reason in tls_failures."""
 
     SESSION = ("TESSELSESSION=s4711", "VIEW=v42")
 
     def __init__(self, host="127.0.0.1", login_port=80, viewer_port=0, login="200", result="ok",
-                 delete="ok", document=RESULT_DOCUMENT, on_request=None, session=False, name=None):
+                 delete="ok", document=RESULT_DOCUMENT, on_request=None, session=False, name=None, tls=None,
+                 signin=None, realm=None):
         self.host = host
         self.name = name or host
         self.session = session
@@ -79,7 +91,15 @@ class PrintServer:
         self.delete = delete
         self.document = document
         self.on_request = on_request
+        self.signin = signin
+        self._acceptor = None
+        if signin == "negotiate":
+            from negotiate import Acceptor  # python3-gssapi, only where sign-in is tested
+            self._acceptor = Acceptor(realm.service_keytab)
         self.requests = []
+        self.tls = tls
+        self.tls_failures = []
+        self.resets = 0
         self._lock = threading.Condition()
         self._stop = threading.Event()
         self._sockets = []
@@ -90,7 +110,7 @@ class PrintServer:
     # Addresses the viewer is given.
     @property
     def base(self):
-        return "http://%s:%d" % (self.name, self.viewer_port)
+        return "%s://%s:%d" % ("https" if self.tls else "http", self.name, self.viewer_port)
 
     @property
     def viewer_url(self):
@@ -122,10 +142,21 @@ class PrintServer:
     def _serve(self, conn, port):
         conn.settimeout(30)
         try:
+            if port == self.viewer_port and self._reset_once(conn):
+                return
+            if port == self.viewer_port and self.tls:
+                try:
+                    conn = self.tls.wrap_socket(conn, server_side=True)
+                except OSError as e:
+                    return self._tls_failed(str(e))
             buf = b""
             while b"\r\n\r\n" not in buf:
                 chunk = conn.recv(65536)
                 if not chunk:
+                    if port == self.viewer_port and self.tls and not buf:
+                        # Wine's WinINet completes the handshake before it checks the
+                        # certificate: a refusal shows as a hang-up before the request.
+                        self._tls_failed("closed before a request")
                     return
                 buf += chunk
             started = time.time()
@@ -157,6 +188,25 @@ class PrintServer:
             except OSError:
                 pass
 
+    def _tls_failed(self, reason):
+        with self._lock:
+            self.tls_failures.append(reason)
+            self._lock.notify_all()
+
+    def _reset_once(self, conn):
+        # The browser has its result before the program starts the tool: the next connection
+        # is the tool's.
+        with self._lock:
+            # With tls, the viewer asks Windows' HTTP layer about the server first (OPTIONS).
+            if self.result != "resetonce" or self.resets or not any(
+                    r.path.startswith("/jobs/") and not r.from_curl for r in self.requests) or (
+                    self.tls and not any(r.method == "OPTIONS" for r in self.requests)):
+                return False
+            self.resets += 1
+        conn.recv(65536)
+        conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\1\0\0\0\0\0\0\0")
+        return True
+
     def _send(self, conn, status, body=b"", headers=()):
         reason = {200: "OK", 302: "Found", 502: "Bad Gateway", 401: "Unauthorized", 403: "Forbidden", 404: "Not Found",
                   500: "Internal Server Error"}.get(status, "Status")
@@ -169,6 +219,12 @@ class PrintServer:
         return not self.session or all(c in cookies for c in self.SESSION)
 
     def _answer(self, conn, req):
+        if self.signin and req.from_curl and (req.path.startswith("/jobs/") or req.method == "DELETE"):
+            if self._acceptor:
+                req.principal = self._acceptor.principal(req.header("Authorization"))
+            if req.principal is None:
+                scheme = "Negotiate" if self._acceptor else 'Basic realm="x"'
+                return self._send(conn, 401, b"sign in first", ["WWW-Authenticate: " + scheme])
         if req.path.startswith("/jobs/") or req.method == "DELETE":
             if not self._in_session(req):
                 return self._send(conn, 403, b"not your session")
@@ -267,6 +323,18 @@ class PrintServer:
                 if left <= 0:
                     return None
                 self._lock.wait(left)
+
+    def wait_until(self, condition, timeout=20.0):
+        """Whether condition() (asked under the lock, after each request or refused handshake)
+        became true within timeout."""
+        deadline = time.time() + timeout
+        with self._lock:
+            while not condition():
+                left = deadline - time.time()
+                if left <= 0:
+                    return False
+                self._lock.wait(left)
+            return True
 
     def matching(self, predicate):
         with self._lock:

@@ -12,6 +12,8 @@ import time
 
 CACHE = os.environ.get("TESSEL_CACHE", os.path.join(os.path.expanduser("~"), ".cache", "tessel"))
 TEMPLATE = os.path.join(CACHE, "wine-template")
+BIN = os.environ.get("TESSEL_BIN", os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
+    os.path.abspath(__file__)))), "build", "win", "bin"))
 
 
 def _base_env(prefix):
@@ -135,6 +137,14 @@ class WineSession:
 
     def reg_delete(self, key):
         self.wine("reg", "delete", key, "/f")
+
+    def trust(self, der_path):
+        """This prefix trusts the certificate authority in der_path from now on, as Windows
+        trusts one among the user's roots (programs started later see it); the Linux
+        system's own store is left alone."""
+        r = self.wine(os.path.join(BIN, "winprobe.exe"), "trust", self.windows_path(der_path))
+        if r.returncode != 0 or not r.stdout.startswith(b"trusted"):
+            raise RuntimeError("trust failed with status %s: %r" % (r.returncode, r.stdout[-200:]))
 
     def screenshot(self, path):
         return subprocess.run(["import", "-display", self.display, "-window", "root", path],

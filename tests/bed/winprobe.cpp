@@ -4,6 +4,7 @@
 #include <psapi.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -171,7 +172,7 @@ int wmain(int argc, wchar_t** argv) {
         fprintf(stderr, "usage: winprobe run EXE TAILFILE | wait PROP MS | info PROP | gone PROP MS |\n"
                         "  copydata PROP SIZE ok|null|noterm URL [COUNT] | syscommand PROP ID |\n"
                         "  close PROP | send|post PROP MSG WPARAM | key PROP VK | show PROP SW | focus PROP | watch PROP MS | count EXE | argv FILE |\n"
-                        "  hold FILE MS\n");
+                        "  hold FILE MS | trust CERT.DER | dismiss CAPTION\n");
         return 2;
     }
     const std::wstring verb = argv[1];
@@ -197,6 +198,22 @@ int wmain(int argc, wchar_t** argv) {
         Sleep(wcstoul(argv[3], nullptr, 10));
         CloseHandle(f);
         printf("released\n");
+        return 0;
+    }
+    if (verb == L"trust") {
+        // The user's trusted roots, where Wine's chain checks find them: this prefix only.
+        FILE* f = _wfopen(argv[2], L"rb");
+        std::string der;
+        char buf[4096];
+        size_t n;
+        while (f && (n = fread(buf, 1, sizeof buf, f)) > 0) der.append(buf, n);
+        if (f) fclose(f);
+        if (der.empty() || !CertAddEncodedCertificateToSystemStoreW(
+                               L"ROOT", reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()))) {
+            printf("not trusted %lu\n", GetLastError());
+            return 1;
+        }
+        printf("trusted\n");
         return 0;
     }
     if (verb == L"count") {
@@ -245,6 +262,17 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
         return Watch(h, argc > 3 ? wcstoul(argv[3], nullptr, 10) : 0);
+    }
+    if (verb == L"dismiss") {
+        // A prompt of the system's, by its caption, answered as its close button does.
+        HWND prompt = FindWindowW(nullptr, argv[2]);
+        if (!prompt) {
+            printf("none\n");
+            return 1;
+        }
+        PostMessageW(prompt, WM_CLOSE, 0, 0);
+        printf("dismissed\n");
+        return 0;
     }
     HWND hwnd = Find(prop, 5000);
     if (!hwnd) {

@@ -1,13 +1,25 @@
 """The result takes the page's trust: the user's Windows sign-in where the page would sign in,
 the server's certificate as Windows judges it, this machine always direct."""
 import os
+import tempfile
 
 from harness import TRACE, PrintServer, new_address, session
 from forward_proxy import ForwardProxy  # noqa: E402 (tests/bed, on the path the harness sets)
 from kerberos import Realm  # noqa: E402
+import test_authority  # noqa: E402
 from test_result import ResultTest, is_delete, is_result_download
 
 SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+_certificates = None
+
+
+def certificates():
+    """The bed's authority, trusted by the session's prefix, and its two server certificates."""
+    global _certificates
+    if _certificates is None:
+        _certificates = test_authority.make(tempfile.mkdtemp(prefix="tessel-authority-"))
+        session().trust(_certificates.ca_der)
+    return _certificates
 
 
 class PagesTrust(ResultTest):
@@ -91,3 +103,46 @@ class PagesTrust(ResultTest):
             self.assertIn(TRACE.SIGN_IN_NOT_GIVEN + "401 " + schemes, v.trace())
             self.assertEqual(server.matching(lambda r: r.from_curl and r.header("Authorization")), [])
             self.assertEqual(server.matching(is_delete), [])
+
+    def tls_server(self, certificate, **options):
+        """An https print server at "localhost" whose login (port 80, plain http) shares the
+        page's session with it; the result and its DELETE only for that session."""
+        server = PrintServer("127.0.0.1", 80, 0, name="localhost", tls=certificate.context(), session=True, **options)
+        self.addCleanup(server.close)
+        return server
+
+    def test_the_session_goes_only_to_a_certificate_windows_accepts(self):
+        certs = certificates()
+        server = self.tls_server(certs.trusted, result="resetonce")
+        v = self.finish(ServerIP="localhost", URL=server.viewer_url)
+        self.delivered(v, server)
+        trace = v.trace()
+        self.assertIn(TRACE.CERTIFICATE_ACCEPTED + "https://localhost:%d, key pinned" % server.viewer_port, trace)
+        pinned = [line for line in self.runs(v) if "--pinnedpubkey " + certs.trusted.pin in line]
+        self.assertEqual(len(pinned), 3, "the download, its second try after the reset, the delete")
+        self.assertTrue(any(line.startswith(TRACE.RUN_AGAIN) for line in trace), "the reset was a blip")
+        for request in server.matching(lambda r: r.from_curl):
+            self.assertIn("VIEW=v42", request.header("Cookie") or "")
+
+        # Nobody vouches for the result's server: curl takes it as before (-k), but without the
+        # session. (Wine's control refuses such a page, so the viewer's page is a trusted one
+        # and only the result lies there; the control's failed load still reports its address.)
+        server.close()
+        os.unlink(self.output)
+        server = self.tls_server(certs.trusted)
+        elsewhere = PrintServer("127.0.0.1", 0, 0, name="localhost", tls=certs.untrusted.context(), session=True)
+        self.addCleanup(elsewhere.close)
+        server.result_url = elsewhere.result_url
+        v = self.finish(ServerIP="localhost", URL=server.viewer_url)
+        # Wine's control asks the user about the certificate itself (Windows' asks our site,
+        # which refuses it): the user says no.
+        v.wait_trace(TRACE.SESSION_WITHHELD, timeout=60)
+        for _ in range(100):
+            if v.probe("dismiss", "Security Warning")[0] == 0 or not v.running():
+                break
+        self.assertEqual(v.wait_exit(90), 2, v.trace())
+        self.assertIn(TRACE.CERTIFICATE_REFUSED + "https://localhost:%d, error 12045" % elsewhere.viewer_port, v.trace())
+        curls = elsewhere.matching(lambda r: r.from_curl)
+        self.assertTrue(curls, "curl asked for the result")
+        self.assertEqual([r.header("Cookie") for r in curls], [None] * len(curls))
+        self.assertEqual(server.matching(is_delete) + elsewhere.matching(is_delete), [])
