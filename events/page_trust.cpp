@@ -30,12 +30,14 @@ bool IsCertificateProblem(unsigned long problem) {
 WideString PinnedKey(const unsigned char (&sha256)[32]) {
     static constexpr char16_t kDigits[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     WideString out = u"sha256//";
+    // 32 bytes: ten groups of three, then two bytes and one '=' of padding.
     for (std::size_t i = 0; i < 32; i += 3) {
-        const unsigned n = sha256[i] << 16 | (i + 1 < 32 ? sha256[i + 1] << 8 : 0) | (i + 2 < 32 ? sha256[i + 2] : 0);
+        const bool last = i + 2 == 32;
+        const unsigned n = sha256[i] << 16 | sha256[i + 1] << 8 | (last ? 0 : sha256[i + 2]);
         out += kDigits[n >> 18 & 63];
         out += kDigits[n >> 12 & 63];
-        out += i + 1 < 32 ? kDigits[n >> 6 & 63] : u'=';
-        out += i + 2 < 32 ? kDigits[n & 63] : u'=';
+        out += kDigits[n >> 6 & 63];
+        out += last ? u'=' : kDigits[n & 63];
     }
     return out;
 }

@@ -65,7 +65,7 @@ TEST(ProxyRoute, ThisMachineGoesDirectUnlessTheBypassListSaysLoopback) {
         EXPECT_EQ(AutomaticRoute(*SplitUrl(local), u"pac:1"), u"") << ToUtf8(local);
     }
     for (const char16_t* other : {u"http://128.0.0.1/", u"http://127.0.0/", u"http://127.0.0.1.5/",
-                                  u"http://127.0.0.256/", u"http://localhost.example/", u"http://[::2]/",
+                                  u"http://127.0.0.256/", u"http://localhost.example/", u"http://[::2]/", u"http://[::]/",
                                   u"http://[1::1]/", u"http://[::1:0]/", u"http://[::ffff:127.0.0.1]/",
                                   u"http://0x7f.0.0.1/", u"http://127.0.0.01x/"})
         EXPECT_EQ(Manual(other, u"p:1"), u"http://p:1") << ToUtf8(other);
