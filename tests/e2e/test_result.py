@@ -280,7 +280,7 @@ class WhileCurlRuns(ResultTest):
         self.assertIsNotNone(v.wait_exit(30))
         self.assertEqual(wait_no_processes("curl.exe"), 0)
         left = [n for n in os.listdir(self.out_dir) if n.startswith("~tessel")]
-        self.assertEqual(len(left), 2, "the ended run's working files")
+        self.assertEqual(len(left), 3, "the ended run's working files: body, head, message")
         self.server.result = "ok"
         w = self.finish()
         self.assertEqual(w.wait_exit(60), 0, w.trace())
