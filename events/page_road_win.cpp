@@ -145,7 +145,6 @@ ServerCertificate CheckServerCertificate(const WideString& url) {
                                             : nullptr);
     if (!request || !::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
         result.error = ::GetLastError();
-        result.refused = IsCertificateProblem(result.error);
         return result;
     }
     result.pinnedKey = AcceptedKey(request.get());

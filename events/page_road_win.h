@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/text.h"
+#include "events/page_trust.h"
 
 namespace tessel {
 
@@ -21,9 +22,10 @@ WideString SessionCookiesFor(const WideString& url);
 // store, chain, name, date and revocation checks. Asks the server once (OPTIONS, with no
 // cookie and no credentials; any answer means the handshake was accepted).
 struct ServerCertificate {
-    bool refused = false;      // a certificate problem: the page's road would not go there
     unsigned long error = 0;   // the HTTP layer's error, where the check failed
     WideString pinnedKey;      // the accepted key, "sha256//…", where the layer tells it
+    // A certificate problem: the page's road would not go there.
+    bool Refused() const { return IsCertificateProblem(error); }
 };
 ServerCertificate CheckServerCertificate(const WideString& url);
 

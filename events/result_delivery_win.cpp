@@ -143,6 +143,13 @@ struct Roads {
 
 namespace {
 
+// "https://host:443" of an address, as the trace names a server; empty for no http(s) address.
+WideString ServerOf(const WideString& address) {
+    const auto parts = SplitUrl(address);
+    return parts ? parts->scheme + u"://" + parts->host + u':' + Latin1ToWide(std::to_string(parts->port))
+                 : WideString();
+}
+
 // Where the page's road would not go (a certificate Windows refuses), the tool goes without
 // the page's session and without the user's logon.
 void FindRoad(const WideString& address, Road& road, std::string& session,
@@ -150,10 +157,8 @@ void FindRoad(const WideString& address, Road& road, std::string& session,
     road.proxy = SystemProxyFor(address);
     road.proxySignIn = !road.proxy.empty();
     Trace(lines::kRoute + (road.proxy.empty() ? WideString(u"direct") : road.proxy));
-    const auto parts = SplitUrl(address);
-    const WideString server =
-        parts ? parts->scheme + u"://" + parts->host + u':' + Latin1ToWide(std::to_string(parts->port)) : WideString();
-    if (certificate && certificate->refused) {
+    const WideString server = ServerOf(address);
+    if (certificate && certificate->Refused()) {
         Trace(lines::kCertificateRefused + server + u", error " + Latin1ToWide(std::to_string(certificate->error)));
         if (!SessionCookiesFor(address).empty()) Trace(lines::kSessionWithheld);
         return;
@@ -179,11 +184,9 @@ void FindRoad(const WideString& address, Road& road, std::string& session,
 // The server of an https address judged once for both runs where they go to the same one.
 std::optional<ServerCertificate> JudgeServer(const WideString& address, const WideString& sameAs,
                                              const std::optional<ServerCertificate>& judged) {
-    const auto parts = SplitUrl(address);
-    if (!parts || parts->scheme != u"https") return std::nullopt;
-    const auto other = SplitUrl(sameAs);
-    if (judged && other && other->scheme == parts->scheme && other->host == parts->host && other->port == parts->port)
-        return judged;
+    const WideString server = ServerOf(address);
+    if (server.substr(0, 8) != u"https://") return std::nullopt;
+    if (judged && server == ServerOf(sameAs)) return judged;
     return CheckServerCertificate(address);
 }
 
@@ -271,11 +274,8 @@ void ResultDelivery::StartDelete() {
 }
 
 // The working files by the names the tool opens them in its folder.
-RunFiles ResultDelivery::Files() {
-    m_names[0] = FileNameOf(m_head->path());
-    m_names[1] = FileNameOf(m_part->path());
-    m_names[2] = FileNameOf(m_log->path());
-    return RunFiles{m_names[0], m_names[1], m_names[2]};
+RunFiles ResultDelivery::Files() const {
+    return RunFiles{FileNameOf(m_head->path()), FileNameOf(m_part->path()), FileNameOf(m_log->path())};
 }
 
 // What the run left: its head and its message, and a challenge it did not get past.

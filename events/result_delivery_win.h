@@ -74,7 +74,7 @@ private:
     void Settle();
     void AfterSettling();
     bool WaitBeforeAnotherTry();
-    RunFiles Files();
+    RunFiles Files() const;
     std::pair<std::string, std::string> RunReport() const;
 
     DeliveryRequest m_request;
@@ -84,7 +84,6 @@ private:
     WideString m_folder;      // its folder, likewise: where the working files are
     WideString m_toolFolder;  // the same folder in a form the tool can run in
     std::unique_ptr<WorkFile> m_part, m_head, m_log;
-    WideString m_names[3];  // what Files() hands out views of
     std::shared_ptr<Roads> m_roads;
     std::unique_ptr<BackgroundCall> m_routing;  // the proxy can take a configuration's fetch
     std::unique_ptr<ToolRun> m_run;

@@ -43,7 +43,7 @@ struct Road {
 // The working files of a run, by the names the tool opens them: the response head, the
 // body (the download's only) and the tool's own message.
 struct RunFiles {
-    WideView head, part, log;
+    WideString head, part, log;
 };
 
 // The address the tool is sent for a location: UTF-8, with every byte that could end an
