@@ -1,7 +1,7 @@
 // The process's exit status: the one vocabulary, mapped from the lower layers' outcomes here.
 #pragma once
 
-#include "events/result_delivery_win.h"
+#include "delivery/result_delivery_win.h"
 
 namespace tessel {
 

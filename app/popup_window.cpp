@@ -8,7 +8,7 @@
 #include "base/trace_win.h"
 #include "app/browser_pane.h"
 #include "app/window_size.h"
-#include "events/page_trust.h"
+#include "page/page_trust.h"
 #include "winui/browser_host.h"
 #include "winui/dpi_win.h"
 

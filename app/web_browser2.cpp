@@ -1,7 +1,7 @@
 #include "app/web_browser2.h"
 
 #include "base/trace_win.h"
-#include "events/page_title_win.h"
+#include "page/page_title_win.h"
 #include "winui/browser_host.h"
 
 namespace tessel {

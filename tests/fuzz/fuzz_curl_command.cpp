@@ -3,8 +3,8 @@
 // location holds.
 #include <string_view>
 
-#include "events/page_events.h"
-#include "events/transfer_commands.h"
+#include "page/page_events.h"
+#include "delivery/transfer_commands.h"
 #include "fuzz_support.h"
 #include "tests/support/windows_argv.h"
 

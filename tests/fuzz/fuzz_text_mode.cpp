@@ -2,7 +2,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "viewer/text_mode.h"
+#include "start/text_mode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string expected;

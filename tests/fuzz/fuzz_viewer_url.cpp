@@ -5,7 +5,7 @@
 
 #include "fuzz_support.h"
 #include "params/parameter_file.h"
-#include "viewer/viewer_url.h"
+#include "start/viewer_url.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tessel::ParameterMap map;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "events/page_events.h"
+#include "page/page_events.h"
 
 using namespace tessel;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "events/page_events.h"
-#include "events/page_trust.h"
+#include "page/page_events.h"
+#include "page/page_trust.h"
 
 using namespace tessel;
 

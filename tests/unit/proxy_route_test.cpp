@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "events/proxy_route.h"
+#include "delivery/proxy_route.h"
 
 using namespace tessel;
 

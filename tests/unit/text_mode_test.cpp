@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "viewer/text_mode.h"
+#include "start/text_mode.h"
 
 namespace {
 std::string TextMode(std::string s) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "events/transfer_commands.h"
+#include "delivery/transfer_commands.h"
 #include "tests/support/windows_argv.h"
 
 using namespace tessel;

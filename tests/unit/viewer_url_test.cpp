@@ -2,7 +2,7 @@
 
 #include "params/command_line.h"
 #include "params/parameter_file.h"
-#include "viewer/viewer_url.h"
+#include "start/viewer_url.h"
 
 using namespace tessel;
 

@@ -16,7 +16,7 @@
 #include "base/module_win.h"
 #include "base/com_win.h"
 #include "base/handles_win.h"
-#include "events/page_title_win.h"
+#include "page/page_title_win.h"
 #include "tests/win/fake_browser.h"
 #include "winui/browser_host.h"
 #include "winui/dpi_win.h"

@@ -1,4 +1,4 @@
-#include "events/registry_win.h"
+#include "base/registry_win.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "events/proxy_route.h"
+#include "delivery/proxy_route.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "events/page_events.h"
+#include "page/page_events.h"
 
-#include "events/page_trust.h"
+#include "page/page_trust.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
-#include "events/transfer_commands.h"
+#include "delivery/transfer_commands.h"
 
 #include <algorithm>
 
-#include "events/proxy_route.h"
+#include "delivery/proxy_route.h"
 
 namespace tessel {
 

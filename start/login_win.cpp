@@ -1,4 +1,4 @@
-#include "viewer/login_win.h"
+#include "start/login_win.h"
 
 #include <wininet.h>
 

@@ -10,7 +10,7 @@
 #include "base/com_win.h"
 #include "base/worker_win.h"
 #include "params/parameter_map.h"
-#include "viewer/login_win.h"
+#include "start/login_win.h"
 #include "winui/web_browser.h"
 
 namespace tessel {

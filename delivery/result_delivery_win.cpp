@@ -1,4 +1,4 @@
-#include "events/result_delivery_win.h"
+#include "delivery/result_delivery_win.h"
 
 #include <initializer_list>
 #include <string>
@@ -11,12 +11,12 @@
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "base/worker_win.h"
-#include "events/page_events.h"
-#include "events/page_road_win.h"
-#include "events/process_win.h"
-#include "events/proxy_route.h"
-#include "events/registry_win.h"
-#include "events/transfer_commands.h"
+#include "page/page_events.h"
+#include "delivery/page_road_win.h"
+#include "base/process_win.h"
+#include "delivery/proxy_route.h"
+#include "base/registry_win.h"
+#include "delivery/transfer_commands.h"
 
 namespace tessel {
 
@@ -291,7 +291,7 @@ std::pair<std::string, std::string> ResultDelivery::RunReport() const {
 bool ResultDelivery::Run(Step step, const WideString& line, const std::string& input, const char16_t* exitLine) {
     Trace(lines::kRun + line);
     m_step = step;
-    m_run = ToolRun::Start(m_request.toolPath, line, m_toolFolder, input);
+    m_run = ToolRun::Start(m_request.toolPath, line, m_toolFolder, input, &IsProxyVariable);
     if (!m_run) TraceExit(exitLine, std::nullopt);
     return m_run != nullptr;
 }

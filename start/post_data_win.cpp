@@ -1,4 +1,4 @@
-#include "viewer/post_data_win.h"
+#include "start/post_data_win.h"
 
 #include <oleauto.h>
 
@@ -7,7 +7,7 @@
 
 #include "base/handles_win.h"
 #include "base/wide_win.h"
-#include "viewer/text_mode.h"
+#include "start/text_mode.h"
 
 namespace tessel {
 

@@ -1,4 +1,4 @@
-#include "viewer/text_mode.h"
+#include "start/text_mode.h"
 
 namespace tessel {
 

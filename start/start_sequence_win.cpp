@@ -1,10 +1,10 @@
-#include "viewer/start_sequence_win.h"
+#include "start/start_sequence_win.h"
 
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
-#include "viewer/post_data_win.h"
-#include "viewer/viewer_url.h"
+#include "start/post_data_win.h"
+#include "start/viewer_url.h"
 
 namespace tessel {
 

@@ -1,4 +1,4 @@
-#include "viewer/viewer_url.h"
+#include "start/viewer_url.h"
 
 namespace tessel {
 

@@ -1,4 +1,4 @@
-#include "events/process_win.h"
+#include "base/process_win.h"
 
 #include <cwchar>
 #include <vector>
@@ -6,7 +6,6 @@
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
 #include "base/wide_win.h"
-#include "events/proxy_route.h"
 
 namespace tessel {
 
@@ -24,13 +23,12 @@ KernelHandle KillOnCloseJob() {
     return job;
 }
 
-// Our environment without the variables that would send the tool another way than the
-// HTTP layer goes (which reads none of them).
-std::vector<wchar_t> ToolEnvironment() {
+// Our environment without the variables the caller leaves out.
+std::vector<wchar_t> ChildEnvironment(bool (*leaveOut)(WideView entry)) {
     std::vector<wchar_t> block;
     if (wchar_t* ours = ::GetEnvironmentStringsW()) {
         for (const wchar_t* entry = ours; *entry; entry += std::wcslen(entry) + 1)
-            if (!IsProxyVariable(FromW(entry))) block.insert(block.end(), entry, entry + std::wcslen(entry) + 1);
+            if (!leaveOut || !leaveOut(FromW(entry))) block.insert(block.end(), entry, entry + std::wcslen(entry) + 1);
         ::FreeEnvironmentStringsW(ours);
     }
     if (block.empty()) block.push_back(L'\0');
@@ -103,7 +101,8 @@ private:
 }  // namespace
 
 std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString commandLine,
-                                        const WideString& folder, const std::string& input) {
+                                        const WideString& folder, const std::string& input,
+                                        bool (*leaveOut)(WideView entry)) {
     STARTUPINFOEXW si{};
     si.StartupInfo.cb = sizeof si.StartupInfo;
     PROCESS_INFORMATION pi{};
@@ -116,7 +115,7 @@ std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString co
         standard->Fill(si);
         flags |= EXTENDED_STARTUPINFO_PRESENT;
     }
-    std::vector<wchar_t> environment = ToolEnvironment();
+    std::vector<wchar_t> environment = ChildEnvironment(leaveOut);
     // Suspended until it is in the job, so no part of the run escapes it. The program is
     // named apart from its command line, so no search can pick another one; it inherits no
     // handle of ours (nor of the host's that we inherited) but its standard ones.

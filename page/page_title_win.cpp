@@ -1,4 +1,4 @@
-#include "events/page_title_win.h"
+#include "page/page_title_win.h"
 
 #include <mshtml.h>
 

@@ -16,13 +16,14 @@ namespace tessel {
 class ToolRun {
 public:
     // Starts the program at `program` with a command line, without a window and without
-    // our handles, in `folder` (empty: ours), with our environment less its proxy variables;
+    // our handles, in `folder` (empty: ours), with our environment less the variables `leaveOut` names;
     // null when it could not be started. `input`, when not empty, is all its standard input
     // reads (through a pipe no other process can open); its output then goes nowhere. Where
     // the job cannot take it (an older Windows whose host already put the viewer in a job) it
     // runs without one.
     static std::unique_ptr<ToolRun> Start(const WideString& program, WideString commandLine,
-                                          const WideString& folder, const std::string& input = {});
+                                          const WideString& folder, const std::string& input = {},
+                                          bool (*leaveOut)(WideView entry) = nullptr);
     ToolRun(const ToolRun&) = delete;
     ToolRun& operator=(const ToolRun&) = delete;
     ~ToolRun() = default;  // closing the job ends a run still going

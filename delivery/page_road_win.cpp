@@ -1,4 +1,4 @@
-#include "events/page_road_win.h"
+#include "delivery/page_road_win.h"
 
 #include <windows.h>
 #include <urlmon.h>
@@ -10,9 +10,9 @@
 #include "base/com_win.h"
 #include "base/handles_win.h"
 #include "base/wide_win.h"
-#include "events/auto_proxy_win.h"
-#include "events/page_trust.h"
-#include "events/proxy_route.h"
+#include "delivery/auto_proxy_win.h"
+#include "page/page_trust.h"
+#include "delivery/proxy_route.h"
 
 namespace tessel {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/text.h"
-#include "events/page_trust.h"
+#include "page/page_trust.h"
 
 namespace tessel {
 

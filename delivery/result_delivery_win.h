@@ -10,7 +10,7 @@
 
 #include "base/handles_win.h"
 #include "base/text.h"
-#include "events/transfer_commands.h"
+#include "delivery/transfer_commands.h"
 #include "winui/web_browser.h"
 
 namespace tessel {

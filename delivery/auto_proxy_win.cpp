@@ -1,4 +1,4 @@
-#include "events/auto_proxy_win.h"
+#include "delivery/auto_proxy_win.h"
 
 #include <winhttp.h>
 

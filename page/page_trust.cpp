@@ -1,4 +1,4 @@
-#include "events/page_trust.h"
+#include "page/page_trust.h"
 
 namespace tessel {
 
