@@ -60,7 +60,8 @@ bool IsOwnPageAddress(WideView url, WideView modulePath) {
     return false;
 }
 
-std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language) {
+std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language,
+                                                  WideView commandKey) {
     auto url = LocalPageUrl(modulePath, u"unreachable.html");
     if (!url) return url;
     const auto encoded = [](WideView text) {
@@ -68,7 +69,7 @@ std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView 
             return !((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '.');
         });
     };
-    *url += u"?lang=" + encoded(language) + u"&reason=" + encoded(reason);
+    *url += u"?lang=" + encoded(language) + u"&reason=" + encoded(reason) + u"&key=" + encoded(commandKey);
     return url;
 }
 

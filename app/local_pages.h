@@ -17,7 +17,9 @@ bool IsStartPageAddress(WideView url);
 // control reports it: file URL or path, escaped or not, any letter case, with any query.
 bool IsOwnPageAddress(WideView url, WideView modulePath);
 // The page shown when the viewer cannot be reached, beside the start page, with the language
-// of its words and the reason in its query (percent-encoded as UTF-8).
-std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language);
+// of its words, the reason and the key its commands carry in its query (percent-encoded as
+// UTF-8).
+std::optional<WideString> BuildUnreachablePageUrl(WideView modulePath, WideView reason, WideView language,
+                                                  WideView commandKey);
 
 }  // namespace tessel

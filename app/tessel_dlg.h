@@ -10,7 +10,8 @@
 
 #include "app/exit_status.h"
 #include "app/resource.h"
-#include "app/run_phase.h"
+#include "app/page_window.h"
+#include "app/run_rules.h"
 #include "app/web_browser2.h"
 #include "app/words.h"
 #include "base/text.h"
@@ -28,11 +29,10 @@ inline constexpr UINT kDeliverResultMessage = WM_APP + 1;
 // Posted by the navigation error: the loop, not the event, shows the program's own page.
 inline constexpr UINT kShowUnreachableMessage = WM_APP + 2;
 
-class PopupWindow;
 class StartSequence;
 class ResultDelivery;
 
-class CTesselDlg : public ModalDialog, public BrowserEvents {
+class CTesselDlg : public ModalDialog, public BrowserEvents, private PageWindowOwner {
 public:
     explicit CTesselDlg(HWND parent = nullptr);
     ~CTesselDlg() override;
@@ -43,8 +43,8 @@ public:
     CWebBrowser2 m_browser;
 
     // The browser the handlers reach: the control that m_browser wraps, or a stand-in.
-    WebBrowser& Browser() { return *m_page; }
-    void UseBrowser(WebBrowser& page) { m_page = &page; }
+    WebBrowser& Browser() { return m_page.Browser(); }
+    void UseBrowser(WebBrowser& page) { m_page.UseBrowser(page); }
 
     // Window messages, each reading its own arguments.
     MessageResult OnSysCommand(WPARAM id, LPARAM);
@@ -72,11 +72,13 @@ public:
     void OnDownloadsSettled(UINT controlId) override;
     bool RefusesSecurityProblem(UINT controlId, unsigned long problem) override;
     // Windows the pages opened, while they are open.
-    const std::vector<std::unique_ptr<PopupWindow>>& Popups() const { return m_popups; }
+    const std::vector<std::unique_ptr<PageWindow>>& Popups() const { return m_popups; }
 
     void SpeakTheUsersLanguage();
     void ShowStartPage();
-    Phase RunPhase() const { return m_phase; }
+    Phase RunPhase() const { return m_rules.CurrentPhase(); }
+    // What the program's own pages add to their commands.
+    const WideString& CommandKey() const { return m_rules.CommandKey(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -89,41 +91,32 @@ protected:
 private:
     BOOL RefuseStart();
     void End(ExitStatus status);
-    void StartRun();
-    // The result check, for the main page's control or a popup's: now, or once the viewer
-    // has been asked for (a popup's check held while a retry's login runs).
-    void ResultCheck(WebBrowser& browser);
-    void CheckForResult(WebBrowser& browser);
-    void OnLoginDone();
-    // The program's own page commands, from its pages or a host's navigation request.
-    bool RunPageCommand(WideView url);
-    // A navigation about to start: the program's commands (obeyed only from its own page),
-    // the way back to the start page, exit words.
-    void HandleNavigation(const BrowserEvent& event, bool ownPage);
+    // An arrival for the run's rules, and their answer carried out; `event`, when the
+    // arrival is a control's event still under way, takes the answer's cancel.
+    Answer Take(const Arrival& arrival, const BrowserEvent* event = nullptr);
+    void CarryOut(Action action, const Arrival& arrival, const Answer& answer, const BrowserEvent* event);
+    PageWindow* PageOf(PageWindowId id);
     void ShowLoginError(DWORD error);
-    void NavigateOnRequest(const WideString& url);
     void ContinueDelivery();
-    // What the phase decides for an arrival: true to act now. One to hold is kept, with
-    // `replay`, for after the viewer request.
-    bool Admit(Arrival arrival, std::function<void()> replay = nullptr);
-    // A close or the end of the session, in whatever phase the run is.
-    void Stop();
+    void FinishFileWork();
+    void OpenWindow(const BrowserEvent& event);
 
-    WebBrowser* m_page = &m_browser;
-    Phase m_phase = Phase::Opening;
+    // PageWindowOwner: the main window's page and each popup's report here.
+    void OnPageEvent(PageWindow& window, Arrival::Kind kind, const BrowserEvent& event) override;
+    bool RefusesSecurityProblem(PageWindow& window, unsigned long problem) override;
+    void OnPageWindowGone(PageWindow& window) override;
+
+    RunRules m_rules;
+    PageWindow m_page{*this, m_browser, *this};
     std::unique_ptr<StartSequence> m_start;       // while the login runs
-    std::vector<std::function<void()>> m_held;    // events and requests meanwhile
+    DWORD m_loginError = 0;                       // the HTTP layer's error the login met
     bool m_showingError = false;                  // the login error's message box is up
-    bool m_startPageShown = false;                // once: going back there is refused
-    bool m_viewerOutstanding = false;             // the viewer request is the top-level navigation
-    bool m_viewerNavigationSeen = false;          // its own BeforeNavigate2 has come
-    unsigned long m_certificateProblem = 0;       // refused for the viewer request
     WideString m_unreachable;                     // why it failed; its page is about to show
     Words m_words;                                // the program's own, in the user's language
-    int m_dpi = 96;                               // the scale of the window's monitor
     WideString m_resultLocation;                  // reached; its delivery is about to start
-    std::unique_ptr<ResultDelivery> m_delivery;   // while the tool runs
-    std::vector<std::unique_ptr<PopupWindow>> m_popups;
+    std::unique_ptr<ResultDelivery> m_delivery;   // while curl runs
+    std::vector<std::unique_ptr<PageWindow>> m_popups;
+    PageWindowId m_lastPopupId = kMainWindow;
 };
 
 }  // namespace tessel

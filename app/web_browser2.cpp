@@ -55,7 +55,7 @@ HRESULT CWebBrowser2::SetOpticalZoom(int percent) {
 }
 
 bool CWebBrowser2::IsTopLevel(IDispatch* frame) {
-    if (!frame || !m_browser) return true;
+    if (!frame || !m_browser) return false;  // no frame names no document
     // COM identity: the same object answers the same IUnknown.
     ComPtr<IUnknown> a, b;
     frame->QueryInterface(IID_PPV_ARGS(&a));

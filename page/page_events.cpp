@@ -30,9 +30,16 @@ WideString ResultFileName(WideView url) {
 }
 
 PageCommand PageCommandOf(WideView url) {
-    if (url == kRetryAddress) return PageCommand::Retry;
-    if (url == kCloseAddress) return PageCommand::Close;
+    const WideView address = url.substr(0, url.find(u'?'));
+    if (address == kRetryAddress) return PageCommand::Retry;
+    if (address == kCloseAddress) return PageCommand::Close;
     return PageCommand::None;
+}
+
+bool CarriesCommandKey(WideView url, WideView key) {
+    const std::size_t query = url.find(u'?');
+    if (key.empty() || query == WideView::npos) return false;
+    return url.substr(query) == WideString(u"?key=") + WideString(key);
 }
 
 std::optional<std::string> UnreachableReason(long status) {

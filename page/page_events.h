@@ -24,8 +24,11 @@ WideString ResultFileName(WideView url);
 // their actions; the browser never goes there.
 inline constexpr char16_t kRetryAddress[] = u"tessel:retry";
 inline constexpr char16_t kCloseAddress[] = u"tessel:close";
+// Either, with any query: the program's pages add "?key=<the run's command key>".
 enum class PageCommand { None, Retry, Close };
 PageCommand PageCommandOf(WideView url);
+// The command's query is exactly "?key=" and `key` (never true for an empty key).
+bool CarriesCommandKey(WideView url, WideView key);
 
 // Why a request failed, as the key of its words ("reasonRefused", "reasonNotFound",
 // "reasonTimeout", "reasonCertificate"), when the failure (a navigation error's status)

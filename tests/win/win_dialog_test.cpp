@@ -10,7 +10,7 @@
 
 #include <exdispid.h>
 
-#include "app/popup_window.h"
+#include "app/page_window.h"
 #include "app/local_pages.h"
 #include "app/tessel_dlg.h"
 #include "base/module_win.h"
@@ -257,42 +257,6 @@ TEST_F(DialogEvents, AnotherMonitorsScaleMovesTheWindowAndZoomsThePageOnce) {
     EXPECT_EQ(std::count(browser.calls.begin(), browser.calls.end(), "set zoom"), 0) << "nothing to change";
 }
 
-TEST_F(DialogEvents, PhasesDecideTimersEventsRequestsAndCloses) {
-    dlg.m_params.Store("ServerIP", "127.0.0.1");
-    dlg.m_params.Store("URL", "http://127.0.0.1:9/viewer");
-    dlg.OnTimer(kStartTimer + 1, 0);
-    EXPECT_EQ(dlg.RunPhase(), Phase::Opening) << "a stray timer starts nothing";
-    dlg.OnTimer(kStartTimer, 0);
-    ASSERT_EQ(dlg.RunPhase(), Phase::LoggingIn);
-    EXPECT_TRUE(dlg.IsWaiting());
-    dlg.OnTimer(kStartTimer, 0);  // no second login
-    // Held while the login runs: an exit word, a navigation request.
-    FireBeforeNavigate(L"http://h/LogoutAndExit");
-    wchar_t payload[1279] = {};
-    wcscpy(payload + 255, L"http://h/elsewhere");
-    COPYDATASTRUCT request{0, sizeof payload, payload};
-    dlg.OnCopyData(0, reinterpret_cast<LPARAM>(&request));
-    EXPECT_EQ(Closes(), 0);
-    // A close abandons the login: no wait left, the viewer never asked for, nothing replayed.
-    dlg.OnClose(0, 0);
-    EXPECT_EQ(dlg.RunPhase(), Phase::Ending);
-    EXPECT_FALSE(dlg.IsWaiting());
-    EXPECT_EQ(dlg.EndValue(), static_cast<INT_PTR>(ExitStatus::Normal));
-    EXPECT_EQ(Closes(), 0);
-    EXPECT_TRUE(browser.calls.empty());
-}
-
-TEST_F(DialogEvents, ACloseBetweenTheResultAndItsDeliveryIsNotADelivery) {
-    browser.location = u"http://h/jobs/r.xml";
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    dlg.FireControlEvent(kBrowserControlId, DISPID_DOWNLOADCOMPLETE, none);
-    ASSERT_EQ(dlg.RunPhase(), Phase::Delivering);
-    dlg.OnClose(0, 0);
-    EXPECT_EQ(dlg.EndValue(), static_cast<INT_PTR>(ExitStatus::NotDelivered));
-    EXPECT_EQ(dlg.OnDeliverResult(0, 0), MessageResult(0));
-    EXPECT_EQ(dlg.RunPhase(), Phase::Ending) << "the posted start finds the run ended";
-}
-
 TEST_F(DialogEvents, ThePageStaysOnTheRoad) {
     VARIANT_BOOL cancel = FireWindowClosing(dlg, kBrowserControlId);
     MSG m;
@@ -306,11 +270,14 @@ TEST_F(DialogEvents, ThePageStaysOnTheRoad) {
     browser.location = u"http://h/viewer";
     EXPECT_EQ(FireBeforeNavigate(L"tessel:close"), VARIANT_TRUE);
     EXPECT_EQ(Closes(), 0);
-    browser.location = *BuildUnreachablePageUrl(ModulePath(), u"refused", u"en");
+    browser.location = *BuildUnreachablePageUrl(ModulePath(), u"refused", u"en", dlg.CommandKey());
     IDispatch* frameOfThePage = reinterpret_cast<IDispatch*>(&browser);
-    EXPECT_EQ(FireBeforeNavigate(L"tessel:close", kBrowserControlId, frameOfThePage), VARIANT_TRUE);
+    const std::wstring close = L"tessel:close?key=" + std::wstring(W(dlg.CommandKey()));
+    EXPECT_EQ(FireBeforeNavigate(close.c_str(), kBrowserControlId, frameOfThePage), VARIANT_TRUE);
     EXPECT_EQ(Closes(), 0);
-    EXPECT_EQ(FireBeforeNavigate(L"tessel:close"), VARIANT_TRUE);
+    EXPECT_EQ(FireBeforeNavigate(L"tessel:close"), VARIANT_TRUE) << "without the page's key";
+    EXPECT_EQ(Closes(), 0);
+    EXPECT_EQ(FireBeforeNavigate(close.c_str()), VARIANT_TRUE);
     EXPECT_EQ(Closes(), 1);
     // A navigation error that is not the viewer request's keeps the control's own page.
     EXPECT_FALSE(FireNavigateError(L"http://h/frame"));
