@@ -13,6 +13,7 @@
 #include "base/wide_win.h"
 #include "winui/browser_host.h"
 #include "winui/dpi_win.h"
+#include "winui/window_procedure.h"
 
 namespace tessel {
 
@@ -46,7 +47,7 @@ PageWindow* PageWindow::Open(HWND ownerWindow, PageWindowOwner& owner, PageWindo
     static const ATOM registered = [instance] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &WindowProc;
+        wc.lpfnWndProc = &WindowProcedure<PageWindow>;
         wc.hInstance = instance;
         wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -143,30 +144,28 @@ void PageWindow::Place(std::optional<int> PopupRequest::*part, long value) {
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT CALLBACK PageWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<PageWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_hWnd = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<PageWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+PageWindow* PageWindow::Bind(HWND hwnd, const CREATESTRUCTW& create) {
+    auto* self = static_cast<PageWindow*>(create.lpCreateParams);
+    self->m_hWnd = hwnd;
+    return self;
+}
+
+LRESULT PageWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kDpiChangedMessage:
-        self->FollowScale(wParam, lParam);
+        FollowScale(wParam, lParam);
         return 0;
     case WM_ACTIVATE:
     case WM_SETFOCUS:
-        self->FocusPage(message, wParam);
+        FocusPage(message, wParam);
         return 0;
     case WM_SIZE:
-        self->FitControl(lParam);
+        FitControl(lParam);
         return 0;
     case WM_NCDESTROY:
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        if (self->m_hWnd) {
-            self->m_hWnd = nullptr;
-            if (self->m_id != kMainWindow) self->m_owner.OnPageWindowGone(*self);  // may delete it
+        if (std::exchange(m_hWnd, nullptr) && m_id != kMainWindow) {
+            m_owner.OnPageWindowGone(*this);  // may delete it
+            return 0;
         }
         break;
     default:

@@ -75,7 +75,10 @@ protected:
 
 private:
     PageWindow(PageWindowOwner& owner, PageWindowId id);
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    template <typename T>
+    friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
+    static PageWindow* Bind(HWND hwnd, const CREATESTRUCTW& create);
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND Control() const;
     void OnBeforeNavigate2(const BrowserEvent& e) { m_owner.OnPageEvent(*this, Arrival::Kind::BeforeNavigate, e); }
     void OnDownloadComplete(const BrowserEvent& e) { m_owner.OnPageEvent(*this, Arrival::Kind::DownloadComplete, e); }

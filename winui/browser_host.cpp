@@ -1,5 +1,7 @@
 #include "winui/browser_host.h"
 
+#include "winui/window_procedure.h"
+
 #include <exdispid.h>
 #include <ole2.h>
 #include <olectl.h>
@@ -58,6 +60,10 @@ struct HostState {
     ComPtr<IWebBrowser2> browser;
     ComPtr<IConnectionPoint> events;
     DWORD cookie = 0;
+
+    // The window owns its state from its first message to its last.
+    static HostState* Bind(HWND, const CREATESTRUCTW&) { return new HostState; }
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 HostState* StateOf(HWND host) {
@@ -125,48 +131,41 @@ HWND ControlWindow(const HostState& st) {
     return window;
 }
 
-LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT HostState::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_CREATE: {
-        // The window owns its state from here until WM_NCDESTROY.
-        auto* st = std::make_unique<HostState>().release();
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(st));
+    case WM_CREATE:
         // A control that cannot be made fails the window, and with it the dialog.
-        if (!Embed(hwnd, *st)) return -1;
-        return 0;
-    }
+        return Embed(hwnd, *this) ? 0 : -1;
     case WM_SIZE:
-        if (HostState* st = StateOf(hwnd); st && st->inplace) {
+        if (inplace) {
             RECT rc{0, 0, LOWORD(lParam), HIWORD(lParam)};
-            TESSEL_CHECK(st->inplace->SetObjectRects(&rc, &rc));
+            TESSEL_CHECK(inplace->SetObjectRects(&rc, &rc));
         }
         return 0;
     case WM_SETFOCUS:
         // Focus given to the container (the dialog's first control) goes on into the control.
-        if (HostState* st = StateOf(hwnd); st && st->object) {
-            if (!st->site->active()) {
+        if (object) {
+            if (!site->active()) {
                 RECT rc;
                 ::GetClientRect(hwnd, &rc);
-                TESSEL_CHECK(st->object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, st->site.Get(), 0, hwnd, &rc));
+                TESSEL_CHECK(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.Get(), 0, hwnd, &rc));
             }
-            HWND control = ControlWindow(*st);
+            HWND control = ControlWindow(*this);
             if (control && control != hwnd && ::GetFocus() == hwnd) ::SetFocus(control);
         }
         return 0;
     case WM_DESTROY:
-        if (HostState* st = StateOf(hwnd)) Unembed(*st);
+        Unembed(*this);
         return 0;
     case WM_NCDESTROY:
-        std::unique_ptr<HostState>(StateOf(hwnd)).reset();
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        delete this;
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case kDownloadsStoppedMessage:
         // The same check as DownloadComplete's: a result is taken once, whichever comes first.
-        if (HostState* st = StateOf(hwnd); st && st->site) st->site->CheckTaken();
-        if (HostState* st = StateOf(hwnd); st && st->sink && st->sink->m_target)
-            st->sink->m_target->OnDownloadsSettled(st->sink->m_controlId);
+        if (site) site->CheckTaken();
+        if (sink && sink->m_target) sink->m_target->OnDownloadsSettled(sink->m_controlId);
         return 0;
     default:
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -178,7 +177,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 void RegisterBrowserHostClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &HostProc;
+    wc.lpfnWndProc = &WindowProcedure<HostState>;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kBrowserHostClass;

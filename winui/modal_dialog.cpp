@@ -1,5 +1,7 @@
 #include "winui/modal_dialog.h"
 
+#include "winui/window_procedure.h"
+
 #include <cstring>
 #include <vector>
 
@@ -48,7 +50,7 @@ std::optional<INT_PTR> ModalDialog::DoModal() {
     m_ending = false;
     m_result = 0;
     HWND hwnd = ::CreateDialogIndirectParamW(inst, reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
-                                             m_hWndParent, &DialogProc, reinterpret_cast<LPARAM>(this));
+                                             m_hWndParent, &DialogProcedure<ModalDialog>, reinterpret_cast<LPARAM>(this));
     if (!hwnd) return std::nullopt;
     const bool parentWasEnabled = m_hWndParent && !::EnableWindow(m_hWndParent, FALSE);
     if (!m_ending && visible && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
@@ -185,17 +187,13 @@ BOOL ModalDialog::OnInitDialog() {
     return TRUE;
 }
 
-INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR ModalDialog::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<ModalDialog*>(lParam);
-        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        self->m_hWnd = hwnd;
-        return self->OnInitDialog();
+        m_hWnd = hwnd;
+        return OnInitDialog();
     }
-    auto* self = reinterpret_cast<ModalDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
-    if (!self) return FALSE;
-    const INT_PTR handled = self->Dispatch(message, wParam, lParam);
-    if (message == WM_NCDESTROY) self->m_hWnd = nullptr;
+    const INT_PTR handled = Dispatch(message, wParam, lParam);
+    if (message == WM_NCDESTROY) m_hWnd = nullptr;
     return handled;
 }
 

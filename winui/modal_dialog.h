@@ -69,7 +69,9 @@ protected:
     virtual bool PreTranslateMessage(MSG& msg);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+    template <typename T>
+    friend INT_PTR CALLBACK DialogProcedure(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void RunModalLoop();
     void ProcessMessage(MSG& msg);
