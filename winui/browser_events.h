@@ -20,8 +20,6 @@ struct BrowserEvent {
     long status = 0;
     VARIANT_BOOL* cancel = nullptr;
     IDispatch** window = nullptr;  // NewWindow3: where the new window's control goes
-    // The event as it can be kept for later: without the pointers.
-    BrowserEvent Kept() const { return {url, nullptr, status, nullptr, nullptr}; }
 };
 
 // Implemented by whoever sinks a browser control's events (the dialog, a popup): its
