@@ -45,10 +45,9 @@ std::optional<Arrival> RunRules::NextHeld() {
 
 // The login's outcome is known and its error, if any, dealt with: the page is the user's,
 // and what waited for the viewer request comes now.
-Answer RunRules::BrowseOn(Answer answer) {
+Answer RunRules::BrowseOn() {
     m_phase = Phase::Browsing;
-    answer.actions.push_back(Action::ReplayHeld);
-    return answer;
+    return Do(Action::ReplayHeld);
 }
 
 Answer RunRules::Stop(Answer answer) {
@@ -98,11 +97,11 @@ Answer RunRules::Navigation(const Arrival& arrival) {
         m_viewerOutstanding = false;
     // The program's own addresses are never loaded; back to the start page (Backspace, the
     // history) would wait there forever.
-    const bool command = PageCommandOf(arrival.url) != PageCommand::None;
+    const bool isCommand = PageCommandOf(arrival.url) != PageCommand::None;
     const bool back = IsStartPageAddress(arrival.url) && std::exchange(m_startPageShown, true);
-    answer.cancel = command || back;
+    answer.cancel = isCommand || back;
     if (back) answer.trace.push_back(lines::kBackToStartPage);
-    if (command) {
+    if (isCommand) {
         // Obeyed only from a navigation of the program's own page: the main window's top-level
         // document is ours, and the command carries the key only that page was given.
         const bool fromOwnPage = main && arrival.topLevel && arrival.ownDocument &&
@@ -168,9 +167,9 @@ Answer RunRules::Take(const Arrival& arrival) {
         m_viewerNavigationSeen = false;
         m_certificateProblem = 0;
         if (!arrival.viewerAsked) return Do(Action::ShowLoginError);
-        return BrowseOn({});
+        return BrowseOn();
     case K::LoginErrorShown:
-        return m_phase == Phase::LoggingIn ? BrowseOn({}) : Answer{};
+        return m_phase == Phase::LoggingIn ? BrowseOn() : Answer{};
     case K::Close:
         return Stop(Note(lines::kClose));
     case K::EndSession: {

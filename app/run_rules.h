@@ -40,7 +40,7 @@ struct Arrival {
         SecurityProblem,    // `status`: the HTTP layer's problem with one of the page's requests
         NewWindow,          // the page opens a window: now or never
         LoginOver,          // the document is read and the login has ended
-        ViewerAsked,        // the viewer request went out: `viewerAsked` unless the login's error stopped it
+        ViewerAsked,        // `viewerAsked` unless the login's error (`status`) stopped it
         LoginErrorShown,    // the login error's message box was closed
         ResultReached,      // a check found the result document
         Deliver,            // the loop's turn to start the delivery
@@ -109,7 +109,7 @@ public:
 private:
     Answer Stop(Answer answer);
     Answer Hold(const Arrival& arrival, Answer answer = {});
-    Answer BrowseOn(Answer answer);
+    Answer BrowseOn();
     Answer Command(WideView url, bool obeyed);
     Answer Navigation(const Arrival& arrival);
     Answer NavigateError(const Arrival& arrival);

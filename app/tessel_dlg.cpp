@@ -227,7 +227,9 @@ bool CTesselDlg::RefusesSecurityProblem(UINT, unsigned long problem) { return Re
 void CTesselDlg::OnPageEvent(PageWindow& window, Arrival::Kind kind, const BrowserEvent& event) {
     Arrival arrival{kind, window.Id(), event.url, event.status};
     arrival.topLevel = window.Browser().IsTopLevel(event.frame);
+    // Asked only of a command: the location and the module path are not every navigation's.
     arrival.ownDocument = window.Id() == kMainWindow && kind == Arrival::Kind::BeforeNavigate &&
+                          PageCommandOf(event.url) != PageCommand::None &&
                           IsOwnPageAddress(Browser().GetLocationURL(), ModulePath());
     Take(arrival, &event);
 }
@@ -268,15 +270,15 @@ void CTesselDlg::CarryOut(Action action, const Arrival& arrival, const Answer& a
     case Action::OpenViewer: {
         const std::unique_ptr<StartSequence> start = std::move(m_start);
         const LoginOutcome login = start->OpenViewer(Browser());
-        m_loginError = login.error;
         if (HWND control = m_browser.GetSafeHwnd()) ::UpdateWindow(control);
         Arrival asked{Arrival::Kind::ViewerAsked};
         asked.viewerAsked = login.kind != LoginOutcome::Kind::HttpLayerError;
+        asked.status = static_cast<long>(login.error);
         Take(asked);
         return;
     }
     case Action::ShowLoginError:
-        ShowLoginError(m_loginError);
+        ShowLoginError(static_cast<DWORD>(arrival.status));
         Take({Arrival::Kind::LoginErrorShown});
         return;
     case Action::ReplayHeld:
@@ -367,7 +369,7 @@ void CTesselDlg::ShowLoginError(DWORD error) {
 }
 
 MessageResult CTesselDlg::OnDeliverResult(WPARAM, LPARAM) {
-    if (!m_resultLocation.empty()) Take({Arrival::Kind::Deliver});
+    Take({Arrival::Kind::Deliver});
     return 0;
 }
 

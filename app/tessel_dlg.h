@@ -109,7 +109,6 @@ private:
     RunRules m_rules;
     PageWindow m_page{*this, m_browser, *this};
     std::unique_ptr<StartSequence> m_start;       // while the login runs
-    DWORD m_loginError = 0;                       // the HTTP layer's error the login met
     bool m_showingError = false;                  // the login error's message box is up
     WideString m_unreachable;                     // why it failed; its page is about to show
     Words m_words;                                // the program's own, in the user's language
