@@ -31,7 +31,7 @@ ScreenRect WorkAreaOf(HWND window) {
 void Zoom(WebBrowser& browser, const std::optional<int>& zoom) {
     if (!zoom) return;
     Trace(lines::kZoom + Latin1ToWide(std::to_string(*zoom)));
-    TESSEL_CHECK(browser.SetOpticalZoom(*zoom));
+    TRACE_IF_FAILED(browser.SetOpticalZoom(*zoom));
 }
 }  // namespace
 

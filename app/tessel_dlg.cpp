@@ -133,7 +133,7 @@ void CTesselDlg::ShowStartPage() {
     const auto url = BuildStartPageUrl(ModulePath());
     if (!url) return;  // no folder to point into: nothing sensible to show
     Trace(lines::kNavigateStartPage + *url);
-    TESSEL_CHECK(Browser().Navigate(*url));
+    TRACE_IF_FAILED(Browser().Navigate(*url));
 }
 
 MessageResult CTesselDlg::OnTimer(WPARAM id, LPARAM) {
@@ -294,7 +294,7 @@ void CTesselDlg::CarryOut(Action action, const Arrival& arrival, const Answer& a
             ::EnumThreadWindows(::GetCurrentThreadId(), &CloseOwnedBox, reinterpret_cast<LPARAM>(GetSafeHwnd()));
         return;
     case Action::Navigate:
-        TESSEL_CHECK(Browser().Navigate(arrival.url));
+        TRACE_IF_FAILED(Browser().Navigate(arrival.url));
         return;
     case Action::Close:
         ::SendMessageW(GetSafeHwnd(), WM_CLOSE, 0, 0);
@@ -345,7 +345,7 @@ void CTesselDlg::CarryOut(Action action, const Arrival& arrival, const Answer& a
         const auto url = BuildUnreachablePageUrl(ModulePath(), reason, Latin1ToWide(m_words.tag), CommandKey());
         if (!url) return;
         Trace(lines::kNavigateUnreachable + *url);
-        TESSEL_CHECK(Browser().Navigate(*url));
+        TRACE_IF_FAILED(Browser().Navigate(*url));
         return;
     }
     case Action::OpenWindow:

@@ -66,7 +66,7 @@ bool CWebBrowser2::IsTopLevel(IDispatch* frame) {
 ComPtr<IDispatch> CWebBrowser2::Application() {
     ComPtr<IDispatch> application;
     if (!m_browser) return application;
-    TESSEL_CHECK(m_browser->put_RegisterAsBrowser(VARIANT_TRUE));  // window.open's name finds it
+    TRACE_IF_FAILED(m_browser->put_RegisterAsBrowser(VARIANT_TRUE));  // window.open's name finds it
     m_browser->get_Application(application.GetAddressOf());
     return application;
 }

@@ -41,9 +41,9 @@ inline constexpr char16_t kResultFolderTooLong[] = u"result: output folder too l
 inline constexpr char16_t kRoute[] = u"route: ";
 inline constexpr char16_t kSessionHandedOver[] = u"session: the page's cookies on the tool's input";
 inline constexpr char16_t kRunAgain[] = u"again after ";
-// "certificate: accepted by Windows for https://h:443, key pinned" (or "checked by the tool").
+// "certificate: accepted by Windows for https://h:443, key pinned" (or "checked by curl").
 inline constexpr char16_t kCertificateAccepted[] = u"certificate: accepted by Windows for ";
-inline constexpr char16_t kCertificateUnjudged[] = u"certificate: not judged, checked by the tool, for ";
+inline constexpr char16_t kCertificateUnjudged[] = u"certificate: not judged, checked by curl, for ";
 inline constexpr char16_t kCertificateRefused[] = u"certificate: refused by Windows for ";
 inline constexpr char16_t kSessionWithheld[] = u"session: withheld, the server's certificate is not one Windows accepts";
 inline constexpr char16_t kSignInAllowed[] = u"sign-in: the user's logon if the server asks, as its zone allows";

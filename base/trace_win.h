@@ -16,8 +16,8 @@ void TraceFailure(HRESULT hr, const char* expression, const char* file, int line
 }  // namespace tessel
 
 // For calls whose failure the program deliberately survives: the failure is traced, never shown.
-#define TESSEL_CHECK(call)                                                          \
+#define TRACE_IF_FAILED(call)                                                          \
     do {                                                                            \
-        const HRESULT tessel_hr_ = (call);                                          \
-        if (FAILED(tessel_hr_)) ::tessel::TraceFailure(tessel_hr_, #call, __FILE__, __LINE__); \
+        const HRESULT traced_hr_ = (call);                                          \
+        if (FAILED(traced_hr_)) ::tessel::TraceFailure(traced_hr_, #call, __FILE__, __LINE__); \
     } while (0)

@@ -15,7 +15,7 @@ public:
     // Starts `work` at once. Where no thread can be had, it runs here and now. The thread
     // owns the work: what it touches must be the work's own (captured by value or shared).
     explicit BackgroundCall(std::function<void()> work);
-    // Waits for the work to end, unless it was let go.
+    // Waits for the work to end, unless it was detached.
     ~BackgroundCall();
     BackgroundCall(const BackgroundCall&) = delete;
     BackgroundCall& operator=(const BackgroundCall&) = delete;
@@ -23,7 +23,7 @@ public:
     // Signalled once the work has returned; what it wrote is then visible to the waiter.
     HANDLE Done() const { return m_done.get(); }
     // Nobody will wait for the work any more: it ends on its own, or with the process.
-    void LetGo() { m_waits = false; }
+    void Detach() { m_waits = false; }
 
 private:
     KernelHandle m_done;

@@ -172,7 +172,7 @@ void FindRoad(const WideString& address, Road& road, std::string& session,
             Trace(lines::kCertificateUnjudged + server + u", error " + Latin1ToWide(std::to_string(certificate->error)));
         else
             Trace(lines::kCertificateAccepted + server +
-                  (road.pinnedKey.empty() ? WideString(u", checked by the tool") : WideString(u", key pinned")));
+                  (road.pinnedKey.empty() ? WideString(u", checked by curl") : WideString(u", key pinned")));
     }
     road.serverSignIn = SilentLogonFor(address);
     if (road.serverSignIn) Trace(lines::kSignInAllowed);
@@ -298,7 +298,7 @@ bool ResultDelivery::Run(Step step, const WideString& line, const std::string& i
 
 ResultDelivery::~ResultDelivery() {
     if (m_run) m_run->Kill();  // before its files go; file work still going is waited for
-    if (m_routing) m_routing->LetGo();  // it owns what it touches
+    if (m_routing) m_routing->Detach();  // it owns what it touches
 }
 
 HANDLE ResultDelivery::Pending() const {

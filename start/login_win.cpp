@@ -173,7 +173,7 @@ LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
             ::HttpAddRequestHeadersW(request.get(), kUserAgentLine, static_cast<DWORD>(-1),
                                      HTTP_ADDREQ_FLAG_ADD_IF_NEW);
         };
-        if (!abort.Unaborted(prepare)) return {Kind::NotAccepted};
+        if (!abort.CallUnlessAborted(prepare)) return {Kind::NotAccepted};
         // The blocking call: an abort closes the request under it, which ends it at once.
         if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
             const DWORD code = ::GetLastError();
@@ -182,7 +182,7 @@ LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
                 Trace(lines::kLoginSendFailed);
                 return {Kind::NotAccepted};
             }
-            if (!abort.Unaborted([&request] { RelaxCertificateChecks(request.get()); })) return {Kind::NotAccepted};
+            if (!abort.CallUnlessAborted([&request] { RelaxCertificateChecks(request.get()); })) return {Kind::NotAccepted};
             // A transport failure of this one resend is not the login's to absorb.
             if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
                 const DWORD error = ::GetLastError();
@@ -192,7 +192,7 @@ LoginOutcome LoginToServer(const WideString& host, LoginAbort& abort) {
         }
         DWORD status = 0;
         bool redirected = false;
-        if (!abort.Unaborted([&] {
+        if (!abort.CallUnlessAborted([&] {
                 status = StatusCode(request.get());
                 redirected = IsRedirect(status) && NextTarget(request.get(), target);
             }))

@@ -34,7 +34,7 @@ public:
     // A short call on the request, made under the lock so the abort cannot close the request
     // during it; not made (false) once aborted. Only the blocking send is made outside it.
     template <typename Call>
-    bool Unaborted(Call&& call) {
+    bool CallUnlessAborted(Call&& call) {
         const Hold hold(m_lock);
         if (m_aborted) return false;
         call();

@@ -28,7 +28,7 @@ StartSequence::~StartSequence() = default;
 
 void StartSequence::Abandon() {
     m_shared->abort.Abort();
-    m_work->LetGo();
+    m_work->Detach();
 }
 
 LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {
@@ -38,7 +38,7 @@ LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {
         return outcome;
     }
     Trace(lines::kNavigateViewer + m_url);
-    TESSEL_CHECK(browser.Navigate(m_url, m_shared->postData.get(), m_shared->headers.get()));
+    TRACE_IF_FAILED(browser.Navigate(m_url, m_shared->postData.get(), m_shared->headers.get()));
     return outcome;
 }
 

@@ -95,10 +95,10 @@ bool Embed(HWND host, HostState& st) {
     st.object.As(&st.inplace);
     st.object.As(&st.browser);  // a stand-in control in tests may have none
     // Nothing dropped on the window navigates it.
-    if (st.browser) TESSEL_CHECK(st.browser->put_RegisterAsDropTarget(VARIANT_FALSE));
+    if (st.browser) TRACE_IF_FAILED(st.browser->put_RegisterAsDropTarget(VARIANT_FALSE));
     ComPtr<IConnectionPointContainer> cpc;
     if (SUCCEEDED(st.object.As(&cpc)) && SUCCEEDED(cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &st.events)))
-        TESSEL_CHECK(st.events->Advise(st.sink.Get(), &st.cookie));
+        TRACE_IF_FAILED(st.events->Advise(st.sink.Get(), &st.cookie));
     return true;
 }
 
@@ -106,17 +106,17 @@ bool Embed(HWND host, HostState& st) {
 // away, close; the references go last. OLE itself ends later, with the application.
 void Unembed(HostState& st) {
     if (st.inplace) {
-        TESSEL_CHECK(st.inplace->UIDeactivate());
-        TESSEL_CHECK(st.inplace->InPlaceDeactivate());
+        TRACE_IF_FAILED(st.inplace->UIDeactivate());
+        TRACE_IF_FAILED(st.inplace->InPlaceDeactivate());
         st.inplace.Reset();
     }
-    if (st.events && st.cookie) TESSEL_CHECK(st.events->Unadvise(st.cookie));
+    if (st.events && st.cookie) TRACE_IF_FAILED(st.events->Unadvise(st.cookie));
     st.events.Reset();
     st.cookie = 0;
     st.browser.Reset();
     if (st.object) {
-        TESSEL_CHECK(st.object->SetClientSite(nullptr));
-        TESSEL_CHECK(st.object->Close(OLECLOSE_NOSAVE));
+        TRACE_IF_FAILED(st.object->SetClientSite(nullptr));
+        TRACE_IF_FAILED(st.object->Close(OLECLOSE_NOSAVE));
         st.object.Reset();
     }
     if (st.site) st.site->Detach();
@@ -139,7 +139,7 @@ LRESULT HostState::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_SIZE:
         if (inplace) {
             RECT rc{0, 0, LOWORD(lParam), HIWORD(lParam)};
-            TESSEL_CHECK(inplace->SetObjectRects(&rc, &rc));
+            TRACE_IF_FAILED(inplace->SetObjectRects(&rc, &rc));
         }
         return 0;
     case WM_SETFOCUS:
@@ -148,7 +148,7 @@ LRESULT HostState::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
             if (!site->active()) {
                 RECT rc;
                 ::GetClientRect(hwnd, &rc);
-                TESSEL_CHECK(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.Get(), 0, hwnd, &rc));
+                TRACE_IF_FAILED(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.Get(), 0, hwnd, &rc));
             }
             HWND control = ControlWindow(*this);
             if (control && control != hwnd && ::GetFocus() == hwnd) ::SetFocus(control);
