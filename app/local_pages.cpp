@@ -8,8 +8,15 @@ namespace {
 std::optional<WideString> LocalPageUrl(WideView modulePath, WideView page) {
     const std::size_t slash = modulePath.rfind(u'\\');
     if (slash == WideView::npos) return std::nullopt;
-    WideString folder(modulePath.substr(0, slash));
-    std::replace(folder.begin(), folder.end(), u'\\', u'/');
+    // The folder as it is, blanks included, but for the three characters that would end the
+    // path early or change its meaning ('#' a fragment, '?' a query, '%' an escape).
+    WideString folder;
+    for (const char16_t c : modulePath.substr(0, slash)) {
+        if (c == u'#') folder += u"%23";
+        else if (c == u'?') folder += u"%3F";
+        else if (c == u'%') folder += u"%25";
+        else folder += c == u'\\' ? u'/' : c;
+    }
     return u"file:///" + folder + u"/html/" + WideString(page);
 }
 }  // namespace
@@ -27,13 +34,16 @@ bool IsStartPageAddress(WideView url) {
 namespace {
 // A file address or path as one plain form: "c:/folder/html/page.html", escapes decoded.
 WideString PlainFileForm(WideView url) {
-    const std::string bytes = ToUtf8(url.substr(0, url.find_first_of(u"?#")));
+    // Only an address has a query or a fragment; a path's '#' or '?' is part of its name.
+    const bool address = url.size() >= 5 && (url[0] | 0x20) == u'f' && (url[1] | 0x20) == u'i' &&
+                         (url[2] | 0x20) == u'l' && (url[3] | 0x20) == u'e' && url[4] == u':';
+    const std::string bytes = ToUtf8(address ? url.substr(0, url.find_first_of(u"?#")) : url);
     const auto hex = [](char h) {
         return h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
     };
     std::string decoded;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '%' && i + 2 < bytes.size() && hex(bytes[i + 1]) >= 0 && hex(bytes[i + 2]) >= 0) {
+        if (address && bytes[i] == '%' && i + 2 < bytes.size() && hex(bytes[i + 1]) >= 0 && hex(bytes[i + 2]) >= 0) {
             decoded += static_cast<char>(hex(bytes[i + 1]) * 16 + hex(bytes[i + 2]));
             i += 2;
         } else {

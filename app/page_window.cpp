@@ -92,6 +92,8 @@ HWND PageWindow::Control() const { return Window() ? ::GetDlgItem(Window(), IDC_
 
 void PageWindow::ShowDocument() {
     Zoom(Browser(), ZoomToApply(m_dpi, Browser().GetOpticalZoom().value_or(0)));
+    // Said aloud: a server page that asks for no mode runs in IE7's, and breaks silently.
+    Trace(lines::kDocumentMode + Browser().DocumentMode().value_or(u"not told"));
     const auto title = Browser().DocumentTitle();
     if (!title) return;  // no document, or not an HTML document: caption unchanged
     Trace(lines::kTitle + *title);

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/control_features_win.h"
 #include "app/tessel_dlg.h"
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
@@ -24,6 +25,7 @@ int CTesselApp::InitInstance() {
     icc.dwICC = ICC_WIN95_CLASSES;
     ::InitCommonControlsEx(&icc);
     EnableControlContainer();
+    SetControlFeatures();  // before the dialog makes its control
     ExitStatus status = ExitStatus::Normal;
     {
         CTesselDlg dlg;

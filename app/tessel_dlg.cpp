@@ -22,7 +22,6 @@
 #include "start/start_sequence_win.h"
 #include "winui/browser_host.h"
 #include "winui/dpi_win.h"
-#include "winui/edit_menu_win.h"
 
 namespace tessel {
 
@@ -60,7 +59,8 @@ CTesselDlg::CTesselDlg(HWND parent)
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       m_rules(NewCommandKey()) {}
 
-CTesselDlg::~CTesselDlg() = default;  // a delivery still going ends its run first
+// A delivery still going ends its run first.
+CTesselDlg::~CTesselDlg() { SetSitePolicy(nullptr); }
 
 void CTesselDlg::DoDataExchange() {
     HWND control = ::GetDlgItem(GetSafeHwnd(), kBrowserControlId);
@@ -125,7 +125,8 @@ void CTesselDlg::SpeakTheUsersLanguage() {
     for (std::size_t i = 0; i < menu.labels.size(); ++i)
         if (const WideString label = m_words[keys[i]]; !label.empty()) menu.labels[i] = label;
     menu.rightToLeft = m_words.rightToLeft;
-    SetEditMenuWords(std::move(menu));
+    m_sitePolicy.SetMenuWords(std::move(menu));
+    SetSitePolicy(&m_sitePolicy);
     ::SetWindowTextW(GetSafeHwnd(), W(m_words["connectingTitle"]));
 }
 
@@ -315,7 +316,7 @@ void CTesselDlg::CarryOut(Action action, const Arrival& arrival, const Answer& a
         return;
     case Action::StartDelivery: {
         const auto output = m_params.Value(keys::kOutputPath);
-        DeliveryRequest request{InstalledToolPath(), std::move(m_resultLocation),
+        DeliveryRequest request{InstalledCurlPath(), std::move(m_resultLocation),
                                 output ? std::optional<WideString>(Utf8ToWide(CutAtNul(*output))) : std::nullopt,
                                 std::string(m_params.Value(keys::kURL).value_or(""))};
         m_delivery = std::make_unique<ResultDelivery>(std::move(request));

@@ -12,6 +12,7 @@
 #include "app/resource.h"
 #include "app/page_window.h"
 #include "app/run_rules.h"
+#include "app/site_policy_win.h"
 #include "app/web_browser2.h"
 #include "app/words.h"
 #include "base/text.h"
@@ -112,6 +113,7 @@ private:
     bool m_showingError = false;                  // the login error's message box is up
     WideString m_unreachable;                     // why it failed; its page is about to show
     Words m_words;                                // the program's own, in the user's language
+    ViewerSitePolicy m_sitePolicy;                // what its pages may do in the control
     WideString m_resultLocation;                  // reached; its delivery is about to start
     std::unique_ptr<ResultDelivery> m_delivery;   // while curl runs
     std::vector<std::unique_ptr<PageWindow>> m_popups;

@@ -31,6 +31,8 @@ ComPtr<IDispatch> CWebBrowser2::GetDocument() {
 
 std::optional<WideString> CWebBrowser2::DocumentTitle() { return TitleOfDocument(GetDocument().Get()); }
 
+std::optional<WideString> CWebBrowser2::DocumentMode() { return DocumentModeOf(GetDocument().Get()); }
+
 WideString CWebBrowser2::GetLocationURL() {
     ScopedBstr location;
     if (!m_browser || FAILED(m_browser->get_LocationURL(location.put()))) return {};

@@ -19,6 +19,7 @@ public:
 
     HRESULT Navigate(const WideString& url, VARIANT* postData = nullptr, VARIANT* headers = nullptr) override;
     std::optional<WideString> DocumentTitle() override;
+    std::optional<WideString> DocumentMode() override;
     // The current top-level document, or null.
     ComPtr<IDispatch> GetDocument();
     WideString GetLocationURL() override;

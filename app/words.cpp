@@ -12,42 +12,96 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-// A JSON string from its opening quote at `pos`: the text, and `pos` past the closing quote.
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) {
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Exactly `digits` hex digits at `pos`, as one UTF-16 unit.
+std::optional<char16_t> HexUnit(std::string_view s, std::size_t pos, std::size_t digits) {
+    if (s.size() - pos < digits) return std::nullopt;
+    unsigned value = 0;
+    for (std::size_t i = 0; i < digits; ++i) {
+        const int digit = HexValue(s[pos + i]);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return static_cast<char16_t>(value);
+}
+
+// The length of the line break a script sees at `pos` (LF, CR, CRLF, U+2028, U+2029), or 0.
+std::size_t LineBreakAt(std::string_view s, std::size_t pos) {
+    if (s.compare(pos, 2, "\r\n") == 0) return 2;
+    if (s[pos] == '\n' || s[pos] == '\r') return 1;
+    if (s.compare(pos, 3, "\xE2\x80\xA8") == 0 || s.compare(pos, 3, "\xE2\x80\xA9") == 0) return 3;
+    return 0;
+}
+
+// Escaped UTF-16 units onto the UTF-8 text: a pair of surrogates is one character, a lone
+// surrogate U+FFFD.
+void AppendUnits(std::string& out, std::u16string& units) {
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if (units[i] < 0xD800 || units[i] > 0xDFFF) continue;
+        if (IsHighSurrogate(units[i]) && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF)
+            ++i;
+        else
+            units[i] = u'\uFFFD';
+    }
+    out += ToUtf8(units);
+    units.clear();
+}
+
+// A string literal from its opening quote at `pos`, read as the pages' script engine reads
+// it: its text, and `pos` past the closing quote; nothing where the script would refuse it.
 std::optional<std::string> ReadString(std::string_view s, std::size_t& pos) {
-    if (pos >= s.size() || s[pos] != '"') return std::nullopt;
-    std::u16string units;
+    if (pos >= s.size() || !IsQuote(s[pos])) return std::nullopt;
+    const char quote = s[pos];
     std::string out;
-    for (++pos; pos < s.size(); ++pos) {
-        const char c = s[pos];
-        if (c == '"') {
-            ++pos;
-            return out;
-        }
-        if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
+    std::u16string units;  // escaped and not yet written: a pair may come as two escapes
+    for (++pos; pos < s.size();) {
+        if (LineBreakAt(s, pos)) return std::nullopt;
+        const char c = s[pos++];
         if (c != '\\') {
+            AppendUnits(out, units);
+            if (c == quote) return out;
             out += c;
             continue;
         }
-        if (++pos >= s.size()) return std::nullopt;
-        switch (s[pos]) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
+        if (pos >= s.size()) return std::nullopt;
+        if (const std::size_t n = LineBreakAt(s, pos)) {  // a line continued: nothing
+            pos += n;
+            continue;
+        }
+        const char e = s[pos++];
+        switch (e) {
+            case 'b': units += u'\b'; break;
+            case 'f': units += u'\f'; break;
+            case 'n': units += u'\n'; break;
+            case 'r': units += u'\r'; break;
+            case 't': units += u'\t'; break;
+            case 'v': units += u'\v'; break;
+            case 'x':
             case 'u': {
-                if (pos + 4 >= s.size()) return std::nullopt;
-                char16_t unit = 0;
-                for (int i = 1; i <= 4; ++i) {
-                    const int c4 = std::tolower(static_cast<unsigned char>(s[pos + i]));
-                    if (!std::isxdigit(c4)) return std::nullopt;
-                    unit = static_cast<char16_t>(unit * 16 + (std::isdigit(c4) ? c4 - '0' : c4 - 'a' + 10));
-                }
-                out += ToUtf8(WideView(&unit, 1));
-                pos += 4;
+                const std::size_t digits = e == 'x' ? 2 : 4;
+                const auto unit = HexUnit(s, pos, digits);
+                if (!unit) return std::nullopt;
+                units += *unit;
+                pos += digits;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                if (e == '0' && (pos >= s.size() || !IsDigit(s[pos]))) {
+                    units += u'\0';
+                    break;
+                }
+                if (IsDigit(e)) return std::nullopt;  // the legacy octal forms
+                AppendUnits(out, units);
+                out += e;  // any other character stands for itself
         }
     }
     return std::nullopt;
@@ -77,8 +131,9 @@ std::optional<Words> ParseWords(std::string_view file) {
     while ((pos = file.find('\n', pos)) != std::string_view::npos) {
         ++pos;
         while (pos < file.size() && (file[pos] == ' ' || file[pos] == '\t')) ++pos;
+        if (pos >= file.size() || !IsQuote(file[pos])) continue;  // no key on this line
         const auto key = ReadString(file, pos);
-        if (!key) continue;
+        if (!key) return std::nullopt;
         while (pos < file.size() && file[pos] == ' ') ++pos;
         if (pos >= file.size() || file[pos++] != ':') continue;
         while (pos < file.size() && file[pos] == ' ') ++pos;
@@ -101,7 +156,7 @@ std::vector<std::string> ParseLanguages(std::string_view file) {
     std::vector<std::string> tags;
     for (std::size_t pos = file.find('['); pos != std::string_view::npos && pos < file.size(); ++pos) {
         if (file[pos] == ']') break;
-        if (file[pos] != '"') continue;
+        if (!IsQuote(file[pos])) continue;
         if (const auto tag = ReadString(file, pos)) tags.push_back(*tag);
         --pos;
     }

@@ -1,5 +1,6 @@
 // Owners of kernel handles, registry keys, file searches, safe arrays, WinINet handles,
-// certificate chains and LocalAlloc'd memory: each is closed exactly once.
+// certificate chains, LocalAlloc'd memory, environment blocks, menus, loaded modules and the
+// screen's device context: each is closed exactly once.
 #pragma once
 
 #include <windows.h>
@@ -85,6 +86,28 @@ struct LocalMemoryTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::LocalFree(h); }
 };
+// A block GetEnvironmentStringsW handed out.
+struct EnvironmentStringsTraits {
+    using Handle = wchar_t*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::FreeEnvironmentStringsW(h); }
+};
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DestroyMenu(h); }
+};
+struct LibraryTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::FreeLibrary(h); }
+};
+// GetDC(nullptr) only: a window's DC is released with its window, which this cannot name.
+struct ScreenDcTraits {
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::ReleaseDC(nullptr, h); }
+};
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
@@ -93,5 +116,9 @@ using SafeArray = UniqueHandle<SafeArrayTraits>;
 using InternetHandle = UniqueHandle<InternetHandleTraits>;
 using CertChain = UniqueHandle<CertChainTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using EnvironmentBlock = UniqueHandle<EnvironmentStringsTraits>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+using LibraryHandle = UniqueHandle<LibraryTraits>;
+using ScreenDc = UniqueHandle<ScreenDcTraits>;
 
 }  // namespace tessel

@@ -11,8 +11,8 @@ namespace tessel {
 
 namespace {
 
-// Not inheritable (no security attributes): a tool holding the job's handle would keep the
-// job, and so itself, alive after the viewer.
+// Not inheritable (no security attributes): a program holding the job's handle would keep
+// the job, and so itself, alive after the viewer.
 KernelHandle KillOnCloseJob() {
     KernelHandle job(::CreateJobObjectW(nullptr, nullptr));
     if (!job) return job;
@@ -26,10 +26,9 @@ KernelHandle KillOnCloseJob() {
 // Our environment without the variables the caller leaves out.
 std::vector<wchar_t> ChildEnvironment(bool (*leaveOut)(WideView entry)) {
     std::vector<wchar_t> block;
-    if (wchar_t* ours = ::GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = ours; *entry; entry += std::wcslen(entry) + 1)
+    if (const EnvironmentBlock ours{::GetEnvironmentStringsW()}) {
+        for (const wchar_t* entry = ours.get(); *entry; entry += std::wcslen(entry) + 1)
             if (!leaveOut || !leaveOut(FromW(entry))) block.insert(block.end(), entry, entry + std::wcslen(entry) + 1);
-        ::FreeEnvironmentStringsW(ours);
     }
     if (block.empty()) block.push_back(L'\0');
     block.push_back(L'\0');
@@ -132,11 +131,13 @@ std::unique_ptr<ToolRun> ToolRun::Start(const WideString& program, WideString co
         Trace(lines::kRunWithoutJob);
         run->m_job.reset();
     }
-    ::ResumeThread(thread.get());
+    // The input goes in while the run is still suspended: where it cannot, the run is ended
+    // before it ran a single instruction, so it left nothing behind.
     if (standard && !standard->Hand(input)) {
         run->Kill();
         return nullptr;
     }
+    ::ResumeThread(thread.get());
     return run;
 }
 
@@ -148,8 +149,6 @@ DWORD ToolRun::ExitCode() const {
 
 void ToolRun::Kill() {
     if (!m_job || !::TerminateJobObject(m_job.get(), 1)) ::TerminateProcess(m_process.get(), 1);
-    // A killed process ends at once; the bound only keeps a stuck one from holding the window.
-    ::WaitForSingleObject(m_process.get(), 5000);
 }
 
 }  // namespace tessel

@@ -1,4 +1,4 @@
-// Running the transfer tool.
+// Running a program of our own choosing (curl, for the delivery) as a child process.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 namespace tessel {
 
-// One run of the tool, tied to the viewer's life: it sits in a job that ends it when the
+// One run of a program, tied to the viewer's life: it sits in a job that ends it when the
 // job's last handle closes, which happens however the viewer ends (a kill included).
 class ToolRun {
 public:
@@ -32,7 +32,8 @@ public:
     HANDLE Process() const { return m_process.get(); }
     // Once the run has ended: its exit code.
     DWORD ExitCode() const;
-    // Ends the run at once and waits until it has ended, so its files can go.
+    // Ends the run (its job, or its process where it has none) and returns at once; the
+    // caller waits for Process() before it touches what the run may still hold open.
     void Kill();
 
 private:

@@ -7,6 +7,11 @@ enable_language(RC)
 enable_language(C)
 
 add_executable(tessel WIN32 app/tessel_app.cpp app/res/tessel.rc)
+# The resource compiler's inputs, which CMake does not scan for: a changed manifest or words
+# file rebuilds the resources.
+file(GLOB TESSEL_RC_INPUTS ${CMAKE_SOURCE_DIR}/app/res/tessel.manifest ${CMAKE_SOURCE_DIR}/app/res/*.ico
+     ${CMAKE_SOURCE_DIR}/html/words/*.js)
+set_source_files_properties(app/res/tessel.rc PROPERTIES OBJECT_DEPENDS "${TESSEL_RC_INPUTS}")
 target_include_directories(tessel PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(tessel PRIVATE tessel_app)
 target_link_options(tessel PRIVATE -municode -s)
@@ -29,11 +34,11 @@ if(TESSEL_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
     tests/win/win_host_test.cpp
     tests/win/document_slots.c
     tests/win/win_tests.rc)
-  target_link_libraries(win_tests PRIVATE tessel_test_support gtest_main shell32 wininet)
-  # The transfer tool's stand-in for the delivery's tests, beside them.
+  target_link_libraries(win_tests PRIVATE tessel_test_support gtest_main shell32 wininet ws2_32)
+  # curl's stand-in for the delivery's tests, beside them.
   add_executable(stand_in_tool tests/win/stand_in_tool.cpp)
   target_link_options(stand_in_tool PRIVATE -municode)
-  add_dependencies(win_tests stand_in_tool)
+  add_dependencies(win_tests stand_in_tool tessel)  # the program's own resources are read too
 endif()
 
 # The Windows package: the executable and its start page, nothing else needed.

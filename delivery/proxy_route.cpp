@@ -157,8 +157,8 @@ bool Bypassed(const UrlParts& url, WideView overrides) {
     return false;
 }
 
-// "host:port" or "scheme://host:port" as the tool names a proxy; empty when it is no address.
-WideString ProxyAddress(WideView entry, WideView toolScheme, unsigned defaultPort) {
+// "host:port" or "scheme://host:port" as curl names a proxy; empty when it is no address.
+WideString ProxyAddress(WideView entry, WideView curlScheme, unsigned defaultPort) {
     const std::size_t sep = entry.find(u"://");
     if (sep != WideView::npos) entry = entry.substr(sep + 3);
     while (!entry.empty() && entry.back() == u'/') entry.remove_suffix(1);
@@ -175,7 +175,7 @@ WideString ProxyAddress(WideView entry, WideView toolScheme, unsigned defaultPor
     if (host.empty()) return {};
     for (char16_t c : host)
         if (c <= u' ' || c == u'"' || c == u'@' || c == u'/' || c == u'\\' || c >= 0x7F) return {};
-    return WideString(toolScheme) + u"://" + WideString(host) + u':' + Latin1ToWide(std::to_string(port));
+    return WideString(curlScheme) + u"://" + WideString(host) + u':' + Latin1ToWide(std::to_string(port));
 }
 
 // The proxy that a server list names for the address's scheme.

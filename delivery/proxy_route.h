@@ -1,5 +1,5 @@
 // The route Windows' HTTP layer takes to an address, from the user's Internet Options, as
-// the transfer tool is to take it too.
+// curl is to take it too.
 #pragma once
 
 #include <optional>
@@ -28,7 +28,7 @@ bool IsLoopbackHost(WideView host);
 // or direct. An override entry is a wildcard pattern ('*', case-insensitive) for the host or
 // for host:port, optionally behind "scheme://"; "<local>" stands for every name without a dot.
 // Loopback goes direct unless the list holds "<-loopback>".
-// The answer is the tool's proxy ("http://a:1", "socks4://c:3"), or empty for direct.
+// The answer is curl's proxy ("http://a:1", "socks4://c:3"), or empty for direct.
 WideString ManualRoute(const UrlParts& url, WideView proxyServer, WideView proxyOverride);
 
 // An automatic configuration's answer ("a:1; b:2", or "http=a:1" forms) for one address:
@@ -36,10 +36,10 @@ WideString ManualRoute(const UrlParts& url, WideView proxyServer, WideView proxy
 WideString AutomaticRoute(const UrlParts& url, WideView proxyList);
 
 // An environment entry ("NAME=value") that names a proxy for curl (http_proxy, ALL_PROXY,
-// NO_PROXY…, any case): the HTTP layer reads none of them, so the tool gets none either.
+// NO_PROXY…, any case): the HTTP layer reads none of them, so curl gets none either.
 bool IsProxyVariable(WideView entry);
 
-// The tool's options for a route: the proxy, or none at all, whatever its environment says.
+// curl's options for a route: the proxy, or none at all, whatever its environment says.
 WideString RouteOptions(WideView proxy);
 
 }  // namespace tessel

@@ -11,18 +11,21 @@
 #include "base/trace_win.h"
 #include "base/wide_win.h"
 #include "base/worker_win.h"
-#include "page/page_events.h"
-#include "delivery/page_road_win.h"
 #include "base/process_win.h"
-#include "delivery/proxy_route.h"
 #include "base/registry_win.h"
-#include "delivery/transfer_commands.h"
+#include "delivery/curl_command.h"
+#include "delivery/page_route_win.h"
+#include "delivery/proxy_route.h"
+#include "delivery/run_verdict.h"
+#include "delivery/session_config.h"
+#include "delivery/working_files.h"
+#include "page/page_events.h"
 
 namespace tessel {
 
 // A working file, held open while its run lasts without sharing delete: another viewer's
-// sweep cannot take it, and a file that can be deleted belongs to no live run. The tool
-// writes it through a handle of its own; it goes again unless it was moved into place.
+// sweep cannot take it, and a file that can be deleted belongs to no live run. curl writes
+// it through a handle of its own; it goes again unless it was moved into place.
 class WorkFile {
 public:
     WorkFile() = default;
@@ -43,7 +46,7 @@ public:
         if (m_file && ::SetFilePointer(m_file.get(), 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER)
             ::SetEndOfFile(m_file.get());
     }
-    // The data the tool wrote, on disk before anything relies on it.
+    // The data curl wrote, on disk before anything relies on it.
     bool Flush() { return m_file && ::FlushFileBuffers(m_file.get()); }
     // Let go so the file can be renamed.
     void Close() { m_file.reset(); }
@@ -67,6 +70,8 @@ namespace {
 
 // A header dump is small; a bound keeps a strange one from filling memory.
 constexpr std::size_t kHeaderDumpLimit = 1u << 20;
+// A killed run ends at once; the bound only keeps a stuck one from holding the program's end.
+constexpr DWORD kKilledRunBoundMs = 5000;
 constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Quorvex\\Vanta Deskhub";
 constexpr wchar_t kInstallValue[] = L"CommonFiles";
 
@@ -109,7 +114,7 @@ void TraceExit(const char16_t* what, const std::optional<DWORD>& code) {
 }
 
 // A relative "OutputPath" is the process's current directory's, as the file system reads it;
-// made absolute once, so the tool's own current directory can be the output's folder.
+// made absolute once, so curl's own current directory can be the output's folder.
 WideString FullPath(const WideString& path) {
     const DWORD n = ::GetFullPathNameW(W(path), 0, nullptr, nullptr);
     if (n == 0) return path;
@@ -133,11 +138,11 @@ unsigned long long Now() { return ::GetTickCount64(); }
 
 }  // namespace
 
-// The road of each run, found off the window's thread: the proxy, the session's cookies,
+// The route of each run, found off the window's thread: the proxy, the session's cookies,
 // the sign-in and the certificate judgement the page's own requests to that address would
 // have.
-struct Roads {
-    Road download, remove;
+struct Routes {
+    TransferRoute download, remove;
     std::string downloadSession, removeSession;
 };
 
@@ -150,13 +155,13 @@ WideString ServerOf(const WideString& address) {
                  : WideString();
 }
 
-// Where the page's road would not go (a certificate Windows refuses), the tool goes without
+// Where the page's route would not go (a certificate Windows refuses), curl goes without
 // the page's session and without the user's logon.
-void FindRoad(const WideString& address, Road& road, std::string& session,
-              const std::optional<ServerCertificate>& certificate) {
-    road.proxy = SystemProxyFor(address);
-    road.proxySignIn = !road.proxy.empty();
-    Trace(lines::kRoute + (road.proxy.empty() ? WideString(u"direct") : road.proxy));
+void FindRoute(const WideString& address, TransferRoute& route, std::string& session,
+               const std::optional<ServerCertificate>& certificate) {
+    route.proxy = SystemProxyFor(address);
+    route.proxySignIn = !route.proxy.empty();
+    Trace(lines::kRoute + (route.proxy.empty() ? WideString(u"direct") : route.proxy));
     const WideString server = ServerOf(address);
     if (certificate && certificate->Refused()) {
         Trace(lines::kCertificateRefused + server + u", error " + Latin1ToWide(std::to_string(certificate->error)));
@@ -164,21 +169,21 @@ void FindRoad(const WideString& address, Road& road, std::string& session,
         return;
     }
     if (certificate) {
-        // Not judged (the server could not be asked): the tool checks it through the
+        // Not judged (the server could not be asked): curl checks it through the
         // system's store itself, before it sends anything.
-        road.certificateAccepted = true;
-        road.pinnedKey = certificate->pinnedKey;
+        route.certificateAccepted = true;
+        route.pinnedKey = certificate->pinnedKey;
         if (certificate->error)
             Trace(lines::kCertificateUnjudged + server + u", error " + Latin1ToWide(std::to_string(certificate->error)));
         else
             Trace(lines::kCertificateAccepted + server +
-                  (road.pinnedKey.empty() ? WideString(u", checked by curl") : WideString(u", key pinned")));
+                  (route.pinnedKey.empty() ? WideString(u", checked by curl") : WideString(u", key pinned")));
     }
-    road.serverSignIn = SilentLogonFor(address);
-    if (road.serverSignIn) Trace(lines::kSignInAllowed);
+    route.serverSignIn = SilentLogonFor(address);
+    if (route.serverSignIn) Trace(lines::kSignInAllowed);
     session = SessionConfig(SessionCookiesFor(address));
-    road.sessionOnInput = !session.empty();
-    if (road.sessionOnInput) Trace(lines::kSessionHandedOver);
+    route.sessionOnInput = !session.empty();
+    if (route.sessionOnInput) Trace(lines::kSessionHandedOver);
 }
 
 // The server of an https address judged once for both runs where they go to the same one.
@@ -218,32 +223,32 @@ void ResultDelivery::Prepare() {
     }
     m_output = ExtendedLengthPath(full);
     m_folder = WideString(FolderOf(m_output));
-    if (m_request.toolPath.empty()) {
+    if (m_request.curlPath.empty()) {
         Trace(lines::kResultNoTool);
         return Finish(Delivery::Failed);
     }
     const WideString plainFolder(FolderOf(full));
-    const auto toolFolder = ToolFolder(plainFolder, ShortForm(m_folder));
-    if (!toolFolder) {
+    const auto curlFolder = CurlFolder(plainFolder, ShortForm(m_folder));
+    if (!curlFolder) {
         Trace(lines::kResultFolderTooLong);
         return Finish(Delivery::Failed);
     }
-    m_toolFolder = *toolFolder;
+    m_curlFolder = *curlFolder;
     if (!CreateSet(m_folder, {{m_part.get(), ".part"}, {m_head.get(), ".head"}, {m_log.get(), ".log"}})) {
         Trace(lines::kResultNoWorkingFile);
         return Finish(Delivery::Failed);
     }
     m_location = WideString(WithoutFragment(m_request.location));
-    m_roads = std::make_shared<Roads>();
+    m_routes = std::make_shared<Routes>();
     m_step = Step::Routing;
-    // The road is found for the very addresses the tool is sent.
+    // The route is found for the very addresses curl is sent.
     m_routing = std::make_unique<BackgroundCall>(
-        [roads = m_roads, download = DownloadAddress(m_location),
+        [routes = m_routes, download = DownloadAddress(m_location),
          remove = DeleteAddress(m_request.viewerBase, ResultFileName(m_location))] {
             const ComApartment com;
             const auto downloadServer = JudgeServer(download, WideString(), std::nullopt);
-            FindRoad(download, roads->download, roads->downloadSession, downloadServer);
-            FindRoad(remove, roads->remove, roads->removeSession, JudgeServer(remove, download, downloadServer));
+            FindRoute(download, routes->download, routes->downloadSession, downloadServer);
+            FindRoute(remove, routes->remove, routes->removeSession, JudgeServer(remove, download, downloadServer));
         });
 }
 
@@ -253,12 +258,12 @@ void ResultDelivery::StartDownload() {
     m_log->Truncate();
     // A line that would not fit, or that the location could bend, is not run: the result
     // then stays on the server.
-    const auto download = FormatDownloadCommand(m_request.toolPath, Files(), m_location, m_roads->download);
+    const auto download = FormatDownloadCommand(m_request.curlPath, Files(), m_location, m_routes->download);
     if (!download) {
         Trace(lines::kResultCommandRefused);
         return Finish(Delivery::Failed);
     }
-    if (!Run(Step::Downloading, *download, m_roads->downloadSession, lines::kDownloadExit)) {
+    if (!Run(Step::Downloading, *download, m_routes->downloadSession, lines::kDownloadExit)) {
         Trace(lines::kResultDownloadFailed);
         Finish(Delivery::Failed);
     }
@@ -267,13 +272,13 @@ void ResultDelivery::StartDownload() {
 void ResultDelivery::StartDelete() {
     m_head->Truncate();
     m_log->Truncate();
-    const auto remove = FormatDeleteCommand(m_request.toolPath, Files(), m_request.viewerBase,
-                                            ResultFileName(m_location), m_roads->remove);
-    if (!remove || !Run(Step::Deleting, *remove, m_roads->removeSession, lines::kDeleteExit))
+    const auto remove = FormatDeleteCommand(m_request.curlPath, Files(), m_request.viewerBase,
+                                            ResultFileName(m_location), m_routes->remove);
+    if (!remove || !Run(Step::Deleting, *remove, m_routes->removeSession, lines::kDeleteExit))
         Finish(Delivery::Delivered);
 }
 
-// The working files by the names the tool opens them in its folder.
+// The working files by the names curl opens them in its folder.
 RunFiles ResultDelivery::Files() const {
     return RunFiles{FileNameOf(m_head->path()), FileNameOf(m_part->path()), FileNameOf(m_log->path())};
 }
@@ -286,18 +291,24 @@ std::pair<std::string, std::string> ResultDelivery::RunReport() const {
     return {std::move(head), std::move(message)};
 }
 
-// One run of the tool in its folder, with the session on its input; false when it could not
-// be started.
+// One run of curl in its folder, with the session on its input; false when it could not be
+// started.
 bool ResultDelivery::Run(Step step, const WideString& line, const std::string& input, const char16_t* exitLine) {
     Trace(lines::kRun + line);
     m_step = step;
-    m_run = ToolRun::Start(m_request.toolPath, line, m_toolFolder, input, &IsProxyVariable);
+    m_run = ToolRun::Start(m_request.curlPath, line, m_curlFolder, input, &IsProxyVariable);
     if (!m_run) TraceExit(exitLine, std::nullopt);
     return m_run != nullptr;
 }
 
 ResultDelivery::~ResultDelivery() {
-    if (m_run) m_run->Kill();  // before its files go; file work still going is waited for
+    // Past the dialog's loop, where nothing waits for it: a run still going is killed and its
+    // end awaited here, within a bound, before its files go. File work still going is waited
+    // for.
+    if (m_run) {
+        m_run->Kill();
+        ::WaitForSingleObject(m_run->Process(), kKilledRunBoundMs);
+    }
     if (m_routing) m_routing->Detach();  // it owns what it touches
 }
 
@@ -305,10 +316,11 @@ HANDLE ResultDelivery::Pending() const {
     switch (m_step) {
         case Step::Routing: return m_routing->Done();
         case Step::Downloading:
-        case Step::Deleting: return m_run->Process();
+        case Step::Deleting:
+        case Step::EndingRun: return m_run->Process();
         case Step::WaitingToDownload:
         case Step::WaitingToDelete: return m_wait.get();
-        case Step::Settling: return m_fileWork->Done();
+        case Step::FileWork: return m_fileWork->Done();
         case Step::Over: break;
     }
     return nullptr;
@@ -324,6 +336,13 @@ void ResultDelivery::Finish(Delivery outcome) {
     m_log->Remove();
 }
 
+// A killed run may still hold its working files: they go once it has ended, at Resume.
+void ResultDelivery::FinishOnceRunEnds(Delivery outcome) {
+    if (!m_run) return Finish(outcome);
+    m_step = Step::EndingRun;
+    m_outcome = outcome;
+}
+
 void ResultDelivery::Resume() {
     switch (m_step) {
         case Step::Routing:
@@ -332,9 +351,10 @@ void ResultDelivery::Resume() {
             return StartDownload();
         case Step::Downloading: return AfterDownload();
         case Step::WaitingToDownload: return StartDownload();
-        case Step::Settling: return AfterSettling();
+        case Step::FileWork: return AfterFileWork();
         case Step::Deleting: return AfterDelete();
         case Step::WaitingToDelete: return StartDelete();
+        case Step::EndingRun: return Finish(m_outcome);
         case Step::Over: return;
     }
 }
@@ -369,7 +389,7 @@ void ResultDelivery::AfterDownload() {
             return Finish(Delivery::Failed);
     }
     m_tries = 0;
-    Settle();
+    StartFileWork();
 }
 
 void ResultDelivery::AfterDelete() {
@@ -385,7 +405,7 @@ void ResultDelivery::AfterDelete() {
     Finish(Delivery::Delivered);
 }
 
-struct ResultDelivery::Settling {
+struct ResultDelivery::FileWorkState {
     // Set by a close: the move stops waiting at once and moves nothing more.
     KernelHandle cancel{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     bool Cancelled() const { return ::WaitForSingleObject(cancel.get(), 0) == WAIT_OBJECT_0; }
@@ -423,36 +443,36 @@ bool ReadOnlyOrFolder(const WideString& path) {
 // thread. The rename can reach the disk before the data: the data goes first, and the
 // server's copy is deleted only once ours is durable. The move is tried again while another
 // program holds either file for a moment; a close ends the waiting at once.
-void ResultDelivery::Settle() {
-    m_step = Step::Settling;
-    m_settling = std::make_shared<Settling>();
+void ResultDelivery::StartFileWork() {
+    m_step = Step::FileWork;
+    m_fileWorkState = std::make_shared<FileWorkState>();
     m_fileWork = std::make_unique<BackgroundCall>(
-        [settling = m_settling, part = m_part.get(), output = m_output, folder = m_folder] {
+        [state = m_fileWorkState, part = m_part.get(), output = m_output, folder = m_folder] {
             if (!part->Flush()) return Trace(lines::kResultNotFlushed);
             part->Close();
             const unsigned long long began = Now();
             for (unsigned tries = 1;; ++tries) {
-                if (settling->Cancelled()) return Trace(lines::kResultMoveCancelled);
+                if (state->Cancelled()) return Trace(lines::kResultMoveCancelled);
                 if (::MoveFileExW(W(part->path()), W(output), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                     break;
                 const DWORD error = ::GetLastError();
                 if (!IsTransientMoveError(error, ReadOnlyOrFolder(output)) || Now() - began >= kMoveRetryMs)
                     return Trace(lines::kResultNotMoved + Latin1ToWide(std::to_string(error)));
                 if (tries == 1) Trace(lines::kResultMoveHeld + Latin1ToWide(std::to_string(error)));
-                ::WaitForSingleObject(settling->cancel.get(), MoveRetryDelayMs(tries));
+                ::WaitForSingleObject(state->cancel.get(), MoveRetryDelayMs(tries));
             }
             part->Release();
-            settling->moved = true;
+            state->moved = true;
             Trace(lines::kResultDelivered);
             SweepStaleWorkFiles(folder);
         });
 }
 
-void ResultDelivery::AfterSettling() {
+void ResultDelivery::AfterFileWork() {
     m_fileWork.reset();
-    if (!m_settling->moved) return Finish(Delivery::Failed);
+    if (!m_fileWorkState->moved) return Finish(Delivery::Failed);
     // Closed while the file was moved: it is in place, and the server keeps its copy.
-    if (m_settling->Cancelled()) return Finish(Delivery::Delivered);
+    if (m_fileWorkState->Cancelled()) return Finish(Delivery::Delivered);
     m_firstTry = Now();
     StartDelete();
 }
@@ -462,26 +482,27 @@ void ResultDelivery::Cancel() {
         case Step::Routing:
             Trace(lines::kResultDownloadCancelled);
             return Finish(Delivery::Failed);
-        case Step::Settling:
-            ::SetEvent(m_settling->cancel.get());
+        case Step::FileWork:
+            ::SetEvent(m_fileWorkState->cancel.get());
             return;
         case Step::Downloading:
         case Step::WaitingToDownload:
             if (m_run) m_run->Kill();
             Trace(lines::kResultDownloadCancelled);
-            return Finish(Delivery::Failed);
+            return FinishOnceRunEnds(Delivery::Failed);
         case Step::Deleting:
         case Step::WaitingToDelete:
             if (m_run) m_run->Kill();
             Trace(lines::kResultDeleteCutShort);
-            return Finish(Delivery::Delivered);
+            return FinishOnceRunEnds(Delivery::Delivered);
+        case Step::EndingRun:
         case Step::Over: return;
     }
 }
 
-WideString InstalledToolPath() {
-    const WideString folder = ReadRegistryString(HKEY_LOCAL_MACHINE, FromW(kInstallKey), FromW(kInstallValue));
-    return IsAbsoluteFolder(folder) ? folder + u"\\curl.exe" : WideString();
+WideString InstalledCurlPath() {
+    const auto folder = ReadRegistryString(HKEY_LOCAL_MACHINE, FromW(kInstallKey), FromW(kInstallValue));
+    return folder && IsAbsoluteFolder(*folder) ? *folder + u"\\curl.exe" : WideString();
 }
 
 std::optional<WideString> ResultLocation(WebBrowser& browser) {

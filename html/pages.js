@@ -39,6 +39,16 @@ var tessel = {
     key = root.getAttribute("data-title");
     if (key && w[key]) document.title = w[key];
   },
+  // The element's direction by the first strong letter of its text, as dir="auto" gives it:
+  // right to left for Hebrew, Arabic and their kin, else left to right; a text without one
+  // keeps the page's.
+  direct: function (element) {
+    var rtl = "\u0590-\u08FF\u200F\uFB1D-\uFDFF\uFE70-\uFEFC",
+        ltr = "A-Za-z\u00AA\u00B5\u00BA\u00C0-\u00D6\u00D8-\u00F6\u00F8-\u02B8\u0370-\u058F\u0900-\u1FFF\u200E" +
+              "\u2C00-\u2DFF\u3040-\u9FFF\uA000-\uD7FF\uF900-\uFB1C\uFF21-\uFF3A\uFF41-\uFF5A\uFF66-\uFFDC",
+        m = new RegExp("([" + rtl + "])|[" + ltr + "]").exec(element.textContent || element.innerText || "");
+    if (m) element.setAttribute("dir", m[1] ? "rtl" : "ltr");
+  },
   // Text as text, never as markup.
   text: function (element, text) {
     if ("textContent" in element) element.textContent = text; else element.innerText = text;

@@ -1,4 +1,4 @@
-// The page's trust as the result's road takes it over: when the user's Windows logon may
+// The page's trust as the result's route takes it over: when the user's Windows logon may
 // answer a server, which certificate problems the control may show, and the key a checked
 // server is held to.
 #pragma once
@@ -28,7 +28,7 @@ bool SignsInSilently(unsigned long zone, unsigned long logonPolicy);
 // invalid or otherwise refused. The program never lets the page past one, and never asks.
 bool IsCertificateProblem(unsigned long problem);
 
-// "sha256//<base64>" of a public key's SHA-256, as the tool takes a pinned key.
+// "sha256//<base64>" of a public key's SHA-256, as curl takes a pinned key.
 WideString PinnedKey(const unsigned char (&sha256)[32]);
 
 }  // namespace tessel

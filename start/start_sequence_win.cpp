@@ -14,13 +14,29 @@ WideString WideValue(const ParameterMap& params, std::string_view key) {
 }
 }  // namespace
 
-StartSequence::StartSequence(const ParameterMap& params)
+StartSequence::StartSequence(const ParameterMap& params, DocumentReader read)
     : m_url(ComposeViewerUrl(params, Utf8ToWide)), m_shared(std::make_shared<Work>()) {
-    // A document on a slow share, and the server's answer, are waited for off the window's thread.
-    m_work = std::make_unique<BackgroundCall>(
-        [work = m_shared, document = WideValue(params, keys::kInputPath), host = WideValue(params, keys::kServerIP)] {
-            LoadPostData(document, *work->postData.get(), *work->headers.get());
+    // A document on a slow share and the server's answer are waited for off the window's
+    // thread, side by side: the server sees the login at once, however long the document takes.
+    auto readDocument = [work = m_shared, read = std::move(read), path = WideValue(params, keys::kInputPath)] {
+        read(path, *work->postData.get(), *work->headers.get());
+    };
+    const bool apart = static_cast<bool>(m_shared->documentRead);
+    // Started before the login: should either run here for want of a thread, the login never
+    // waits for a read not yet begun.
+    if (apart)
+        m_document = std::make_unique<BackgroundCall>([work = m_shared, readDocument] {
+            readDocument();
+            ::SetEvent(work->documentRead.get());
+        });
+    m_login = std::make_unique<BackgroundCall>(
+        [work = m_shared, readDocument, apart, host = WideValue(params, keys::kServerIP)] {
             work->outcome = LoginToServer(host, work->abort);
+            // This thread's end is Ready: one handle for the dialog's loop, once both are over.
+            if (apart)
+                ::WaitForSingleObject(work->documentRead.get(), INFINITE);
+            else
+                readDocument();  // without the event, after the login, as one thread can
         });
 }
 
@@ -28,7 +44,8 @@ StartSequence::~StartSequence() = default;
 
 void StartSequence::Abandon() {
     m_shared->abort.Abort();
-    m_work->Detach();
+    if (m_document) m_document->Detach();
+    m_login->Detach();
 }
 
 LoginOutcome StartSequence::OpenViewer(WebBrowser& browser) {

@@ -2,12 +2,17 @@
 # Installs what building and testing need on a fresh Debian machine; quick when all is there.
 set -euo pipefail
 # clang with its sanitizer and fuzzer runtime for the fuzz targets; Google Benchmark for the
-# benchmark; Debian's pytest (run with /usr/bin/python3) for the end-to-end tests.
+# benchmark; Debian's pytest (run with /usr/bin/python3) for the end-to-end tests; Chromium
+# with glyphs for every shipped script (DejaVu: Latin, Greek, Cyrillic, Hebrew, Arabic; Droid
+# fallback: Chinese, Japanese, Korean) for the program's own pages.
 packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev python3 python3-pytest python3-pytest-timeout
           clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix
           wine64 wine libwine fonts-wine xvfb xauth imagemagick
           dpkg-dev xz-utils ca-certificates zip git locales
-          krb5-kdc krb5-admin-server krb5-user python3-gssapi)
+          krb5-kdc krb5-admin-server krb5-user python3-gssapi
+          chromium fonts-dejavu-core fonts-droid-fallback)
+# Node.js 20 or later (its test runner's JUnit report); Debian's own where none is there.
+command -v node >/dev/null || packages+=(nodejs npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -24,3 +29,7 @@ fi
 for l in ru_RU ja_JP de_DE he_IL; do
   locale -a 2>/dev/null | grep -qx "$l.utf8" || localedef -i "$l" -f UTF-8 "$l.UTF-8"
 done
+# The pages' test drivers, as package-lock.json pins them.
+pages=$(dirname "$0")/../tests/pages
+[ "$pages/node_modules/.package-lock.json" -nt "$pages/package-lock.json" ] ||
+  (cd "$pages" && npm ci --no-audit --no-fund --loglevel=error)

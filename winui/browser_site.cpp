@@ -10,13 +10,15 @@
 
 #include "base/trace_lines.h"
 #include "base/trace_win.h"
-#include "winui/edit_menu_win.h"
+#include "winui/site_policy.h"
 
 namespace tessel {
 
 namespace {
 
 const IID kNoInterface{};  // IID_NULL, which the GUID definitions above leave undeclared
+
+const SitePolicy* g_policy = nullptr;  // the window's thread's only
 
 ComPtr<IDispatch> DispatchOf(const VARIANT* v) {
     ComPtr<IDispatch> out;
@@ -184,7 +186,7 @@ namespace {
 // The page's edit and print commands (CGID_MSHTML, which no import library defines).
 const GUID kMshtmlCommands = {0xDE4BA900, 0x59CA, 0x11CF, {0x95, 0x92, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
-// Takes nothing: a file dropped on the page neither replaces it nor looks like a result.
+// Takes nothing dropped on the page.
 class RefusingDropTarget final : public IDropTarget, private RefCounted<RefusingDropTarget> {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -212,43 +214,21 @@ private:
 
 }  // namespace
 
+void SetSitePolicy(const SitePolicy* policy) { g_policy = policy; }
+
 STDMETHODIMP BrowserSite::GetDropTarget(IDropTarget*, IDropTarget** target) {
     if (!target) return E_POINTER;
+    *target = nullptr;
+    if (!g_policy || !g_policy->RefusesDrops()) return E_NOTIMPL;  // the control's own
     *target = new RefusingDropTarget();
     return S_OK;
 }
 
-bool IsBrowserNavigationKey(UINT message, WPARAM key, bool ctrl, bool alt, bool inEditableField) {
-    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return false;
-    switch (key) {
-    case VK_F5:
-    case VK_BROWSER_BACK:
-    case VK_BROWSER_FORWARD:
-    case VK_BROWSER_REFRESH:
-    case VK_BROWSER_HOME:
-        return true;
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_HOME:
-        return alt && !ctrl;
-    case VK_BACK:
-        return !inEditableField && !ctrl && !alt;
-    case 'R':
-    case 'N':
-    case 'O':
-    case 'L':
-        return ctrl && !alt;  // Ctrl+Alt is AltGr: a character on many keyboards
-    default:
-        return false;
-    }
-}
-
 STDMETHODIMP BrowserSite::TranslateAccelerator(LPMSG msg, const GUID*, DWORD) {
-    if (!msg) return S_FALSE;
+    if (!msg || !g_policy) return S_FALSE;
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0, alt = ::GetKeyState(VK_MENU) < 0;
-    const bool backspace = msg->wParam == VK_BACK;
-    return IsBrowserNavigationKey(msg->message, msg->wParam, ctrl, alt, backspace && FocusIsEditable()) ? S_OK
-                                                                                                        : S_FALSE;
+    return g_policy->TakesKey(msg->message, msg->wParam, ctrl, alt, [this] { return FocusIsEditable(); }) ? S_OK
+                                                                                                          : S_FALSE;
 }
 
 bool KeepsBackspace(const FocusedField& field) {
@@ -329,17 +309,14 @@ bool BrowserSite::FocusIsEditable() const {
 
 STDMETHODIMP BrowserSite::ShowContextMenu(DWORD, POINT* at, IUnknown* commands, IDispatch*) {
     ComPtr<IOleCommandTarget> target;
-    if (!at || !commands || FAILED(commands->QueryInterface(IID_PPV_ARGS(&target)))) return S_FALSE;
-    HMENU menu = BuildEditMenu([&target](UINT command) {
+    if (!g_policy || !at || !commands || FAILED(commands->QueryInterface(IID_PPV_ARGS(&target)))) return S_FALSE;
+    const std::optional<UINT> chosen = g_policy->TrackContextMenu(m_host, *at, [&target](UINT command) {
         OLECMD state{command, 0};
         target->QueryStatus(&kMshtmlCommands, 1, &state, nullptr);
         return (state.cmdf & OLECMDF_ENABLED) != 0;
     });
-    if (!menu) return S_FALSE;
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | EditMenuLayout(),
-                                                           at->x, at->y, 0, m_host, nullptr));
-    ::DestroyMenu(menu);
-    if (chosen) target->Exec(&kMshtmlCommands, chosen, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+    if (!chosen) return S_FALSE;
+    if (*chosen) target->Exec(&kMshtmlCommands, *chosen, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
     return S_OK;  // shown: not the control's own menu
 }
 

@@ -26,10 +26,6 @@ inline constexpr DWORD kHostUiFlags = DOCHOSTUIFLAG_DISABLE_HELP_MENU | DOCHOSTU
                                       DOCHOSTUIFLAG_IME_ENABLE_RECONVERSION | DOCHOSTUIFLAG_DPI_AWARE |
                                       DOCHOSTUIFLAG_NO3DBORDER;
 
-// The browser's own navigation keys (back, forward, refresh, home, new window, open, address),
-// which lead off the viewer page; Backspace only outside an editable field.
-bool IsBrowserNavigationKey(UINT message, WPARAM key, bool ctrl, bool alt, bool inEditableField);
-
 // What the page says of its focused element (in whatever frame it is).
 struct FocusedField {
     WideString tag;   // upper case, as the document gives it: "INPUT", "TEXTAREA"
@@ -106,8 +102,8 @@ public:
 
     // IDocHostUIHandler: the host information; everything else is left to the control, each
     // answered as its documentation says a host answers that does not handle it.
-    // The page's menu with what helps in a form (cut, copy, paste, select all, print) and no
-    // navigation; a page that shows a menu of its own is never asked for it.
+    // The program's menu where its policy has one; a page that shows a menu of its own is
+    // never asked for it.
     STDMETHODIMP ShowContextMenu(DWORD, POINT* at, IUnknown* commands, IDispatch*) override;
     STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override;
     STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
@@ -119,7 +115,7 @@ public:
     STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
-    // The browser's own navigation keys are taken here, before the control acts on them.
+    // The keys the program's policy takes are taken here, before the control acts on them.
     STDMETHODIMP TranslateAccelerator(LPMSG msg, const GUID*, DWORD) override;
     STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) override;
     STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** target) override;

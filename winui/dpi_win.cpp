@@ -1,5 +1,7 @@
 #include "winui/dpi_win.h"
 
+#include "base/handles_win.h"
+
 namespace tessel {
 
 namespace {
@@ -7,9 +9,8 @@ constexpr int kBaseDpi = 96;
 }  // namespace
 
 int SystemDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    const ScreenDc screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : kBaseDpi;
     return dpi > 0 ? dpi : kBaseDpi;
 }
 

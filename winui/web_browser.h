@@ -19,6 +19,8 @@ public:
     // The current top-level document's title (empty when its read fails); nothing when there
     // is no document or it is not an HTML document.
     virtual std::optional<WideString> DocumentTitle() = 0;
+    // The current top-level document's mode as the engine tells it ("11, CSS1Compat").
+    virtual std::optional<WideString> DocumentMode() = 0;
     virtual WideString GetLocationURL() = 0;
     // The page's optical zoom in percent, or empty when the control cannot tell.
     virtual std::optional<int> GetOpticalZoom() = 0;

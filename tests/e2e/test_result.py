@@ -83,7 +83,7 @@ class ResultTest(E2ETest):
         self.assertEqual([n for n in os.listdir(self.out_dir) if n.startswith("~tessel")], [])
 
 
-class WholeRoad(ResultTest):
+class WholeRoute(ResultTest):
     def test_launch_to_result_file_and_delete(self):
         self.earlier_result()  # an earlier run's result is replaced
         v = self.finish()
@@ -104,7 +104,7 @@ class WholeRoad(ResultTest):
             self.assertEqual(f.read(), self.server.document)
         self.assertEqual(sorted(os.listdir(self.out_dir)), ["input.xml", "job result.xml"])
         # Wine quotes a child's program path itself; Windows does not. Read the lines the
-        # program formed by Windows' rules: the tool path must come out whole.
+        # program formed by Windows' rules: curl's path must come out whole.
         download_line, delete_line = self.runs(v)
         download_args, delete_args = platform_argv(download_line), platform_argv(delete_line)
         self.assertEqual(download_args[:2], [TOOL, "-q"])
@@ -286,9 +286,9 @@ class WhileCurlRuns(ResultTest):
         self.assertEqual(w.wait_exit(60), 0, w.trace())
         self.assertEqual(sorted(os.listdir(self.out_dir)), ["input.xml", "job result.xml"])
 
-class PagesRoad(ResultTest):
-    """The result takes the road the page took: its proxy, its session, its patience with a
-    blip or a held file, any folder. Proxy variables that only curl would read point nowhere."""
+class PageRoute(ResultTest):
+    """The result takes the route the page took: its proxy, its session, its patience with a
+    transient failure or a held file, any folder. Proxy variables that only curl would read point nowhere."""
 
     # (Not http_proxy or no_proxy: Wine's WinINet reads them, Windows' does not.)
     NOWHERE = {"ALL_PROXY": "http://127.0.0.1:9", "HTTPS_PROXY": "http://127.0.0.1:9"}
@@ -342,7 +342,7 @@ class PagesRoad(ResultTest):
         for secret in PrintServer.SESSION:
             self.assertNotIn(secret, launched)
 
-    def test_a_blip_and_a_held_file_are_waited_out(self):
+    def test_a_transient_failure_and_a_held_file_are_waited_out(self):
         self.server.result = "cutonce"
         self.hold_output(8000)
         v = self.finish()
@@ -362,6 +362,6 @@ class PagesRoad(ResultTest):
 
 # A location crafted to add curl arguments cannot be staged end to end: the browser control
 # percent-encodes blanks and quotes before the program reads the location. The program's own
-# escaping is proved by TransferCommands.LocationCannotAddArguments (native), by the
+# escaping is proved by CurlCommand.LocationCannotAddArguments (native), by the
 # curl_command fuzz target (every line read back by Windows' rules) and by
-# TransferCommandsWin.PlatformReadsTheToolPathWhole (CommandLineToArgvW).
+# CurlCommandWin.PlatformReadsTheCurlPathWhole (CommandLineToArgvW).

@@ -120,7 +120,7 @@ class PagesTrust(ResultTest):
         self.assertIn(TRACE.CERTIFICATE_ACCEPTED + "https://localhost:%d, key pinned" % server.viewer_port, trace)
         pinned = [line for line in self.runs(v) if "--pinnedpubkey " + certs.trusted.pin in line]
         self.assertEqual(len(pinned), 3, "the download, its second try after the reset, the delete")
-        self.assertTrue(any(line.startswith(TRACE.RUN_AGAIN) for line in trace), "the reset was a blip")
+        self.assertTrue(any(line.startswith(TRACE.RUN_AGAIN) for line in trace), "the reset was a transient failure")
         for request in server.matching(lambda r: r.from_curl):
             self.assertIn("VIEW=v42", request.header("Cookie") or "")
 

@@ -1,10 +1,11 @@
-// Transfer-tool command lines, read back by Windows' rules: the tool path whole, exactly
+// curl's command lines, read back by Windows' rules: its path whole, exactly
 // the format's arguments, the working paths intact, the addresses in ASCII, whatever the
 // location holds.
 #include <string_view>
 
 #include "page/page_events.h"
-#include "delivery/transfer_commands.h"
+#include "delivery/curl_command.h"
+#include "delivery/working_files.h"
 #include "fuzz_support.h"
 #include "tests/support/windows_argv.h"
 

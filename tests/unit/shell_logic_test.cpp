@@ -6,13 +6,13 @@
 
 using namespace tessel;
 
-TEST(StartPage, FolderWithForwardSlashesNothingEscaped) {
+TEST(StartPage, FolderWithForwardSlashesEscapedOnlyWhereItWouldChangeTheAddress) {
     EXPECT_EQ(BuildStartPageUrl(u"C:\\Program Files\\App\\viewer.exe"),
               WideString(u"file:///C:/Program Files/App/html/progress.html"));
     EXPECT_EQ(BuildStartPageUrl(u"D:\\x\\y\\v.exe"), WideString(u"file:///D:/x/y/html/progress.html"));
     EXPECT_EQ(BuildStartPageUrl(u"\\\\server\\share\\app.exe"),
               WideString(u"file://///server/share/html/progress.html"));
-    EXPECT_EQ(BuildStartPageUrl(u"C:\\a%20b#c\\v.exe"), WideString(u"file:///C:/a%20b#c/html/progress.html"));
+    EXPECT_EQ(BuildStartPageUrl(u"C:\\a%20b#c?d\\v.exe"), WideString(u"file:///C:/a%2520b%23c%3Fd/html/progress.html"));
     EXPECT_FALSE(BuildStartPageUrl(u"viewer.exe").has_value());
 }
 
@@ -22,6 +22,11 @@ TEST(OwnPages, InEveryFormTheControlReportsThemAndNoOther) {
                                 u"file:///c:/program%20files/R%C3%A9sultats/HTML/unreachable.html",
                                 u"C:\\Program Files\\R\u00e9sultats\\html\\progress.html"})
         EXPECT_TRUE(IsOwnPageAddress(own, exe)) << ToUtf8(own);
+    // A folder named with the characters an address escapes, in both forms.
+    const WideView odd = u"C:\\C#?%41\\viewer.exe";
+    for (const char16_t* own : {u"file:///C:/C%23%3F%2541/html/unreachable.html?key=k", u"C:\\C#?%41\\html\\progress.html"})
+        EXPECT_TRUE(IsOwnPageAddress(own, odd)) << ToUtf8(own);
+    EXPECT_FALSE(IsOwnPageAddress(u"C:\\C#?A\\html\\progress.html", odd));
     for (const char16_t* other : {u"http://h/html/unreachable.html", u"file:///C:/Program Files/html/unreachable.html",
                                   u"file:///C:/Program Files/R\u00e9sultats/html/other.html", u"about:blank", u""})
         EXPECT_FALSE(IsOwnPageAddress(other, exe)) << ToUtf8(other);

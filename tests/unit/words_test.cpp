@@ -36,12 +36,33 @@ TEST(Words, FilesThatAreNotWordsGiveNone) {
     const std::string whole = Read("en.js");
     EXPECT_FALSE(ParseWords(whole.substr(0, whole.find("\"print\""))));  // a key missing
     std::string broken = whole;
-    broken.replace(broken.find("\"Close\""), 7, "\"Cl\\qose\"");
+    broken.replace(broken.find("\"Close\""), 7, "\"Cl\\xose\"");
     EXPECT_FALSE(ParseWords(broken));
     EXPECT_FALSE(ParseWords(""));
     std::string escaped = whole;
     escaped.replace(escaped.find("\"Close\""), 7, "\"\\\"Cl\\u00F6se\\\\\"");
     EXPECT_EQ((*ParseWords(escaped))["close"], u"\"Cl\u00f6se\\");
+}
+
+TEST(Words, LiteralsReadAsTheScriptReadsThem) {
+    const std::string whole = Read("en.js");
+    // The text of "close" written as `literal`, as UTF-8; nothing where the file is refused.
+    const auto close = [&](const std::string& literal) -> std::optional<std::string> {
+        std::string file = whole;
+        file.replace(file.find("\"Close\""), 7, literal);
+        const auto words = ParseWords(file);
+        return words ? std::optional<std::string>(ToUtf8((*words)["close"])) : std::nullopt;
+    };
+    EXPECT_EQ(close(R"("\b\f\n\r\t\v")"), "\x08\x0C\x0A\x0D\x09\x0B");
+    EXPECT_EQ(close(R"("\0a\'\"\\\/\q\)" "\xC3\xA9\t\"" ), std::string("\0a'\"\\/q\xC3\xA9\t", 10));
+    EXPECT_EQ(close(R"('it\'s "so"')"), "it's \"so\"");
+    EXPECT_EQ(close(R"("\x41\xe9\u20AC\uD83D\uDE00")"), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(close("\"\\uD83D\\\r\n\\uDE00\""), "\xF0\x9F\x98\x80");  // one pair across a continuation
+    EXPECT_EQ(close(R"("\uD83Dx\uDE00")"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+    EXPECT_EQ(close("\"a\\\nb\\\rc\\\xE2\x80\xA8" "d\\\xE2\x80\xA9" "e\""), "abcde");
+    for (const char* refused : {"\"a\nb\"", "\"a\rb\"", "\"a\xE2\x80\xA8" "b\"", R"("\x4")", R"("\x4g")",
+                                R"("\u12")", R"("\u12G4")", R"("\u{41}")", R"("\1")", R"("\08")", R"("a\)"})
+        EXPECT_FALSE(close(refused)) << refused;
 }
 
 TEST(Words, LanguageFromThePreferredList) {

@@ -28,6 +28,7 @@ public:
         calls.push_back("title");
         return title;
     }
+    std::optional<WideString> DocumentMode() override { return std::nullopt; }
     WideString GetLocationURL() override {
         calls.push_back("location");
         return location;

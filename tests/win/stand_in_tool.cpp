@@ -1,8 +1,8 @@
 // Stands in for curl.exe in the Windows unit tests of the result delivery: reads the same
 // arguments (-K - for a configuration on its input, --proxy, -D head, -o body, the address
 // last; -X DELETE) and answers by the address's last piece: ok.xml delivers, missing.xml is a
-// 404, cut.xml ends mid-document, cutonce.xml does so on every other try, road.xml delivers
-// what reached the tool (its input, its proxy, the proxy variables it sees), stall.xml and a
+// 404, cut.xml ends mid-document, cutonce.xml does so on every other try, route.xml delivers
+// what reached curl (its input, its proxy, the proxy variables it sees), stall.xml and a
 // DELETE of slowdelete.xml never end on their own.
 #include <windows.h>
 
@@ -69,7 +69,7 @@ int wmain(int argc, wchar_t** argv) {
         if (cut) Write(L"cutonce.seen", "");
     }
     Write(head, "HTTP/1.1 200 OK\r\n\r\n");
-    if (EndsWith(address, L"/road.xml"))
+    if (EndsWith(address, L"/route.xml"))
         Write(body, "input: " + (input ? Input() : std::string("none")) + "proxy: " + Narrow(proxy ? proxy : L"none") +
                         "; variables: " + ProxyVariables());
     else

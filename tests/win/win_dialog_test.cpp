@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <mshtml.h>
+#include <winsock2.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "base/com_win.h"
 #include "base/handles_win.h"
 #include "page/page_title_win.h"
+#include "start/start_sequence_win.h"
 #include "tests/win/fake_browser.h"
 #include "winui/browser_host.h"
 #include "winui/dpi_win.h"
@@ -44,6 +46,8 @@ struct StubDocument {
     bool html = true;
     bool titleFails = false;
     std::wstring title;
+    VARIANT mode{};              // documentMode as the engine gives it (VT_R4); VT_EMPTY: none
+    std::wstring compat;         // compatMode; empty: none
 
     static HRESULT STDMETHODCALLTYPE QueryInterface(StubDocument* self, REFIID riid, void** out) {
         *out = nullptr;
@@ -62,12 +66,30 @@ struct StubDocument {
         return S_OK;
     }
 
+    static HRESULT STDMETHODCALLTYPE GetIDsOfNames(StubDocument* self, REFIID, LPOLESTR* names, UINT, LCID,
+                                                   DISPID* id) {
+        const std::wstring name = names[0];
+        *id = name == L"documentMode" && V_VT(&self->mode) != VT_EMPTY ? 1
+              : name == L"compatMode" && !self->compat.empty()        ? 2
+                                                                       : DISPID_UNKNOWN;
+        return *id == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
+    }
+    static HRESULT STDMETHODCALLTYPE Invoke(StubDocument* self, DISPID id, REFIID, LCID, WORD, DISPPARAMS*,
+                                            VARIANT* out, EXCEPINFO*, UINT*) {
+        if (id == 1) return VariantCopy(out, &self->mode);
+        V_VT(out) = VT_BSTR;
+        V_BSTR(out) = SysAllocString(self->compat.c_str());
+        return S_OK;
+    }
+
     StubDocument() {
         static std::vector<void*> table = [] {
             std::vector<void*> t(256, reinterpret_cast<void*>(&NotImplemented));
             t[0] = reinterpret_cast<void*>(&QueryInterface);
             t[1] = reinterpret_cast<void*>(&AddRef);
             t[2] = reinterpret_cast<void*>(&Release);
+            t[5] = reinterpret_cast<void*>(&GetIDsOfNames);  // IDispatch's, after GetTypeInfo
+            t[6] = reinterpret_cast<void*>(&Invoke);
             t[HtmlDocumentTitleSlot()] = reinterpret_cast<void*>(&GetTitle);
             return t;
         }();
@@ -199,6 +221,14 @@ TEST(PageTitle, ReadFromTheHtmlDocumentOnly) {
     EXPECT_EQ(TitleOfDocument(plain.AsDispatch()), std::nullopt);
     EXPECT_EQ(plain.refs, 1);
     EXPECT_EQ(TitleOfDocument(nullptr), std::nullopt);
+    // The document mode, by name: IE7's for a page that asks for none, in quirks or standards.
+    EXPECT_EQ(DocumentModeOf(doc.AsDispatch()), std::nullopt) << "a document that tells none";
+    V_VT(&doc.mode) = VT_R4;
+    V_R4(&doc.mode) = 7.0f;
+    EXPECT_EQ(DocumentModeOf(doc.AsDispatch()), std::optional<WideString>(u"7"));
+    doc.compat = L"BackCompat";
+    EXPECT_EQ(DocumentModeOf(doc.AsDispatch()), std::optional<WideString>(u"7, BackCompat"));
+    EXPECT_EQ(DocumentModeOf(nullptr), std::nullopt);
 }
 
 TEST_F(DialogEvents, ExitWordsCloseOnceAndNeverCancel) {
@@ -420,4 +450,44 @@ TEST_F(DialogEvents, ANewWindowIsOursAndGoesWithTheMainOne) {
     hwnd = nullptr;
     EXPECT_TRUE(dlg.Popups().empty());
     OleUninitialize();
+}
+
+namespace {
+struct SocketTraits {
+    using Handle = SOCKET;
+    static Handle Invalid() { return INVALID_SOCKET; }
+    static void Close(Handle s) { closesocket(s); }
+};
+}  // namespace
+
+// The document, held unread here, keeps neither the login back nor Ready from waiting for it.
+TEST(StartSequence, TheLoginGoesOutWhileTheDocumentIsReadAndReadyWaitsForBoth) {
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    const UniqueHandle<SocketTraits> listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    sockaddr_in at{AF_INET, htons(80), {{{127, 0, 0, 1}}}, {}};
+    ASSERT_EQ(bind(listener.get(), reinterpret_cast<sockaddr*>(&at), sizeof at), 0) << "port 80 is free";
+    listen(listener.get(), 1);
+    const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ParameterMap params;
+    params.Store("ServerIP", "127.0.0.1");
+    StartSequence start(params, [&release](const WideString&, VARIANT&, VARIANT&) {
+        WaitForSingleObject(release.get(), 30000);
+    });
+    fd_set arriving{1, {listener.get()}};
+    timeval bound{20, 0};
+    EXPECT_EQ(select(0, &arriving, nullptr, nullptr, &bound), 1) << "no login while the document is read";
+    UniqueHandle<SocketTraits> login(accept(listener.get(), nullptr, nullptr));
+    DWORD ms = 20000;
+    setsockopt(login.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&ms), sizeof ms);
+    char request[64] = {};
+    recv(login.get(), request, sizeof request - 1, 0);
+    EXPECT_EQ(std::string(request).rfind("GET /wt4/login ", 0), 0u) << request;
+    send(login.get(), "HTTP/1.0 200 OK\r\n\r\n", 19, 0);
+    login.reset();
+    EXPECT_EQ(WaitForSingleObject(start.Ready(), 1000), static_cast<DWORD>(WAIT_TIMEOUT)) << "the document is unread";
+    SetEvent(release.get());
+    ASSERT_EQ(WaitForSingleObject(start.Ready(), 30000), WAIT_OBJECT_0);
+    tessel::testing::FakeBrowser browser;
+    EXPECT_EQ(start.OpenViewer(browser).kind, LoginOutcome::Kind::Accepted) << "the login's answer kept";
 }

@@ -3,23 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <docobj.h>
 #include <exdisp.h>
+#include <mshtmhst.h>
 #include <ole2.h>
+#include <urlmon.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <docobj.h>
-#include <mshtmhst.h>
-
-#include <map>
-
-#include "base/handles_win.h"
+#include "app/control_features_win.h"
+#include "app/edit_menu_win.h"
+#include "app/site_policy_win.h"
 #include "app/words_win.h"
+#include "base/handles_win.h"
+#include "base/module_win.h"
 #include "base/wide_win.h"
 #include "winui/browser_events.h"
 #include "winui/browser_host.h"
-#include "winui/edit_menu_win.h"
 #include "winui/browser_site.h"
 #include "winui/modal_dialog.h"
 
@@ -521,6 +525,17 @@ TEST_F(ControlHost, DropsRefusedAndBrowserKeysTaken) {
     ComPtr<IDocHostUIHandler> ui;
     ASSERT_EQ(stub.Site()->QueryInterface(IID_PPV_ARGS(&ui)), S_OK);
     ComPtr<IDropTarget> drop;
+    MSG refresh{embedded.host, WM_KEYDOWN, VK_F5, 0, 0, {}};
+    // Without the program's policy the site is program-neutral: all of it is the control's.
+    SetSitePolicy(nullptr);
+    EXPECT_EQ(ui->GetDropTarget(nullptr, drop.GetAddressOf()), E_NOTIMPL);
+    EXPECT_FALSE(drop);
+    EXPECT_EQ(ui->TranslateAccelerator(&refresh, nullptr, 0), S_FALSE);
+    const ViewerSitePolicy policy;
+    SetSitePolicy(&policy);
+    struct Unset {
+        ~Unset() { SetSitePolicy(nullptr); }
+    } unset;
     ASSERT_EQ(ui->GetDropTarget(nullptr, drop.GetAddressOf()), S_OK);
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
     EXPECT_EQ(drop->Drop(nullptr, 0, POINTL{}, &effect), S_OK);
@@ -573,10 +588,10 @@ TEST(EditMenu, SystemLabelsOurIdsMirroredWhereTheLanguageReadsRightToLeft) {
     EXPECT_EQ(words.rightToLeft, language == 0x040d) << words.tag;
     EditMenuWords ours;
     ours.rightToLeft = words.rightToLeft;
-    SetEditMenuWords(ours);
-    EXPECT_EQ(EditMenuLayout(), words.rightToLeft ? static_cast<UINT>(TPM_LAYOUTRTL) : 0u);
-    HMENU menu = BuildEditMenu([](UINT command) { return command != IDM_PASTE; });
-    ASSERT_TRUE(menu);
+    EXPECT_EQ(EditMenuLayout(ours), words.rightToLeft ? static_cast<UINT>(TPM_LAYOUTRTL) : 0u);
+    const MenuHandle owned = BuildEditMenu(ours, [](UINT command) { return command != IDM_PASTE; });
+    ASSERT_TRUE(owned);
+    HMENU menu = owned.get();
     std::vector<std::string> seen;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         wchar_t text[256] = {};
@@ -594,6 +609,43 @@ TEST(EditMenu, SystemLabelsOurIdsMirroredWhereTheLanguageReadsRightToLeft) {
         EXPECT_EQ((item.fState & MFS_GRAYED) != 0, item.wID == IDM_PASTE) << i;
         seen.push_back(std::to_string(item.wID) + " " + ToUtf8(FromW(text)));
     }
-    DestroyMenu(menu);
     EXPECT_EQ(seen, expected.at(language));
+}
+
+// Windows 10 1607 reads dpiAwareness, then ignores dpiAware, and knows no PerMonitorV2: the
+// list must go on to a value it knows, or the program is unaware there (stretched, blurry).
+TEST(Manifest, DpiAwarenessKeepsTheSystemsScaleWherePerMonitorV2IsUnknown) {
+    WideString folder = ModulePath();
+    folder.resize(folder.find_last_of(u'\\') + 1);
+    const LibraryHandle program(LoadLibraryExW(W(folder + u"tessel.exe"), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(program);
+    HRSRC found = FindResourceW(program.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_TRUE(found);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(program.get(), found)));
+    const std::string manifest(bytes, SizeofResource(program.get(), found));
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    const std::size_t open = manifest.find('>', manifest.find("<dpiAwareness")) + 1;
+    std::vector<std::string> values;
+    std::string value;
+    for (char c : manifest.substr(open, manifest.find("</dpiAwareness>") - open) + ",") {
+        if (c == ',') values.push_back(std::exchange(value, {}));
+        else if (c != ' ') value += c;
+    }
+    ASSERT_FALSE(values.empty());
+    EXPECT_EQ(values.front(), "PerMonitorV2");
+    EXPECT_TRUE(std::find(values.begin() + 1, values.end(), "System") != values.end() ||
+                std::find(values.begin() + 1, values.end(), "PerMonitor") != values.end());
+}
+
+// Read back as the control reads it (Wine plays no sound): on for this process, in no registry.
+TEST(ControlFeatures, NavigationSoundsOffForTheProcessAndNowhereElse) {
+    EXPECT_EQ(CoInternetIsFeatureEnabled(FEATURE_DISABLE_NAVIGATION_SOUNDS, GET_FEATURE_FROM_PROCESS), S_FALSE);
+    SetControlFeatures();
+    EXPECT_EQ(CoInternetIsFeatureEnabled(FEATURE_DISABLE_NAVIGATION_SOUNDS, GET_FEATURE_FROM_PROCESS), S_OK);
+    RegKey key;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER,
+                            L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                            L"FEATURE_DISABLE_NAVIGATION_SOUNDS",
+                            0, KEY_READ, key.put()),
+              ERROR_SUCCESS);
 }

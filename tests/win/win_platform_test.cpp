@@ -11,13 +11,14 @@
 #include "base/file_win.h"
 #include "base/handles_win.h"
 #include "base/wide_win.h"
-#include "delivery/page_road_win.h"
 #include "base/process_win.h"
 #include "base/registry_win.h"
+#include "delivery/curl_command.h"
+#include "delivery/page_route_win.h"
 #include "delivery/result_delivery_win.h"
+#include "delivery/working_files.h"
 #include "params/parameter_file_win.h"
 #include "start/post_data_win.h"
-#include "delivery/transfer_commands.h"
 #include "tests/win/fake_browser.h"
 
 #include <shellapi.h>
@@ -74,7 +75,9 @@ protected:
     void Set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
         ASSERT_EQ(RegSetValueExW(m_key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
     }
-    WideString Read(const wchar_t* name) { return ReadRegistryString(HKEY_CURRENT_USER, FromW(kKey), FromW(name)); }
+    std::optional<WideString> Read(const wchar_t* name) {
+        return ReadRegistryString(HKEY_CURRENT_USER, FromW(kKey), FromW(name));
+    }
     RegKey m_key;
 };
 
@@ -163,10 +166,10 @@ TEST_F(RegistryTest, PlainStringsOnly) {
     EXPECT_EQ(Read(L"noterm"), u"C:\\Program Files\\Common");
     EXPECT_EQ(Read(L"embedded"), u"C:\\a");
     EXPECT_EQ(Read(L"empty"), u"");
-    EXPECT_EQ(Read(L"expand"), u"");
-    EXPECT_EQ(Read(L"dword"), u"");
-    EXPECT_EQ(Read(L"missing"), u"");
-    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, u"Software\\NoSuchTesselKey", u"sz"), u"");
+    EXPECT_EQ(Read(L"expand"), std::nullopt);
+    EXPECT_EQ(Read(L"dword"), std::nullopt);
+    EXPECT_EQ(Read(L"missing"), std::nullopt);
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, u"Software\\NoSuchTesselKey", u"sz"), std::nullopt);
 }
 
 TEST(PlatformText, SpacesAbove00FF) {
@@ -191,12 +194,13 @@ TEST(ToolRun, ExitCodeOrNothingAndAKillEndsItAtOnce) {
     RemoveDirectoryW(W(folder));
     EXPECT_FALSE(ToolRun::Start(u"C:\\no\\such\\tool.exe", u"tool.exe -k", u""));
     EXPECT_FALSE(ToolRun::Start(cmd, u"", u""));
-    // A run that would go on for a minute is ended by a kill, and by the run's end.
+    // A run that would go on for a minute is ended by a kill, and by the run's end; the
+    // caller waits for its process.
     auto slow = ToolRun::Start(cmd, u"cmd.exe /c ping -n 60 127.0.0.1", u"");
     ASSERT_TRUE(slow);
     EXPECT_EQ(WaitForSingleObject(slow->Process(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
     slow->Kill();
-    EXPECT_EQ(WaitForSingleObject(slow->Process(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(slow->Process(), 5000), WAIT_OBJECT_0);
     auto dropped = ToolRun::Start(cmd, u"cmd.exe /c ping -n 60 127.0.0.1", u"");
     ASSERT_TRUE(dropped);
     KernelHandle process;
@@ -217,13 +221,13 @@ std::vector<std::wstring> PlatformArgv(const WideString& line) {
 }
 }  // namespace
 
-TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
-    const WideString tool = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
+TEST(CurlCommandWin, PlatformReadsTheCurlPathWhole) {
+    const WideString curl = u"C:\\Program Files\\Common Files\\Quorvex\\curl.exe";
     const RunFiles files{u"C:\\My Out\\~tessel-1-0.head", u"C:\\My Out\\~tessel-1-0.part", u"~tessel-1-0.log"};
-    Road signIn;
+    TransferRoute signIn;
     signIn.proxy = u"http://p:1";
     signIn.proxySignIn = signIn.serverSignIn = true;
-    const auto download = FormatDownloadCommand(tool, files, u"http://h/a b\"/{x,y}[1-3].xml", signIn);
+    const auto download = FormatDownloadCommand(curl, files, u"http://h/a b\"/{x,y}[1-3].xml", signIn);
     ASSERT_TRUE(download);
     const auto args = PlatformArgv(*download);
     ASSERT_EQ(args.size(), 31u);
@@ -236,7 +240,7 @@ TEST(TransferCommandsWin, PlatformReadsTheToolPathWhole) {
     EXPECT_EQ(args[26], L"C:\\My Out\\~tessel-1-0.head");
     EXPECT_EQ(args[28], L"C:\\My Out\\~tessel-1-0.part");
     EXPECT_EQ(args[30], L"http://h/a%20b%22/{x,y}[1-3].xml");
-    const auto remove = FormatDeleteCommand(tool, files, "http://h/viewer space\\", u"a&b c.xml");
+    const auto remove = FormatDeleteCommand(curl, files, "http://h/viewer space\\", u"a&b c.xml");
     ASSERT_TRUE(remove);
     const auto del = PlatformArgv(*remove);
     ASSERT_EQ(del.size(), 21u);
@@ -256,18 +260,18 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
     FakeBrowser result(u"http://127.0.0.1:9/jobs/r.xml");
     EXPECT_EQ(ResultLocation(result), std::optional<WideString>(u"http://127.0.0.1:9/jobs/r.xml"));
 
-    // Nothing to run: no OutputPath (a normal end), an empty one, no tool registered (this
-    // prefix has none), a tool that cannot start.
-    const auto deliver = [](WideString tool, std::optional<WideString> output) {
-        ResultDelivery delivery({std::move(tool), u"http://127.0.0.1:9/jobs/r.xml", std::move(output), "http://h/v"});
+    // Nothing to run: no OutputPath (a normal end), an empty one, no curl registered (this
+    // prefix has none), a curl that cannot start.
+    const auto deliver = [](WideString curl, std::optional<WideString> output) {
+        ResultDelivery delivery({std::move(curl), u"http://127.0.0.1:9/jobs/r.xml", std::move(output), "http://h/v"});
         for (int steps = 0; HANDLE pending = delivery.Pending(); ++steps) {
-            EXPECT_LT(steps, 1) << "only the road is found before a run";
+            EXPECT_LT(steps, 1) << "only the route is found before a run";
             EXPECT_EQ(WaitForSingleObject(pending, 10000), WAIT_OBJECT_0);
             delivery.Resume();
         }
         return delivery.Outcome();
     };
-    EXPECT_EQ(InstalledToolPath(), u"");
+    EXPECT_EQ(InstalledCurlPath(), u"");
     EXPECT_EQ(deliver(u"C:\\no\\curl.exe", std::nullopt), Delivery::NoOutputPath);
     EXPECT_EQ(deliver(u"C:\\no\\curl.exe", WideString()), Delivery::Failed);
     EXPECT_EQ(deliver(u"", TempDir() + u"out.xml"), Delivery::Failed);
@@ -276,16 +280,18 @@ TEST(ResultRetrievalWin, OnlyResultLocationsCountAndNothingIsLeftBehind) {
 }
 
 namespace {
+DeliveryRequest StandInRequest(const WideString& folder, const WideString& name, const WideString& server) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return {WideString(FolderOf(FromW(self))) + u"stand_in_tool.exe", u"http://" + server + u"/jobs/" + name,
+            folder + u"out.xml", "http://" + ToUtf8(server) + "/v"};
+}
 // A delivery by the stand-in tool of the result named `name`, into `folder`, driven as the
 // dialog's loop drives it; `cancelWhen` cancels it once that many steps have ended.
 Delivery Deliver(const WideString& folder, const WideString& name, int cancelWhen = -1,
                  const WideString& server = u"printserver.test:9") {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const WideString tool = WideString(FolderOf(FromW(self))) + u"stand_in_tool.exe";
-    ResultDelivery delivery({tool, u"http://" + server + u"/jobs/" + name, folder + u"out.xml",
-                             "http://" + ToUtf8(server) + "/v"});
-    // Finding the road, then the download.
+    ResultDelivery delivery(StandInRequest(folder, name, server));
+    // Finding the route, then the download.
     for (int steps = 0; HANDLE pending = delivery.Pending(); ++steps) {
         if (steps == cancelWhen) {
             delivery.Cancel();
@@ -321,10 +327,10 @@ TEST(ResultDeliveryWin, OnlyAWholeAnswerIsMovedInAndOnlyThenDeleted) {
     EXPECT_EQ(content(), "earlier");
     EXPECT_EQ(Deliver(folder, u"ok.xml"), Delivery::Delivered);
     EXPECT_EQ(content(), "<result/>");
-    // A blip: the first try cut, the second whole. The fragment is not the server's.
+    // A transient failure: the first try cut, the second whole. The fragment is not the server's.
     EXPECT_EQ(Deliver(folder, u"cutonce.xml#/page"), Delivery::Delivered);
     EXPECT_EQ(content(), "<result/>");
-    // Closed during the delete (road, download, file work, then the delete): the result stays.
+    // Closed during the delete (route, download, file work, then the delete): the result stays.
     EXPECT_TRUE(DeleteFileW(W(folder + u"out.xml")));
     EXPECT_EQ(Deliver(folder, u"slowdelete.xml", 3), Delivery::Delivered);
     EXPECT_EQ(Files(folder), output);
@@ -334,8 +340,26 @@ TEST(ResultDeliveryWin, OnlyAWholeAnswerIsMovedInAndOnlyThenDeleted) {
     EXPECT_TRUE(RemoveDirectoryW(W(folder)));
 }
 
-TEST(ResultDeliveryWin, EachRunTakesThePagesRoadInAnyFolder) {
-    // A folder of 280 characters: the tool runs in its short form, our calls take it whole.
+TEST(ResultDeliveryWin, ACancelledRunEndsInTheLoopAndOnlyThenItsFilesGo) {
+    const WideString folder = TempDir() + u"tessel cancel\\";
+    ASSERT_TRUE(CreateDirectoryW(W(folder), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ResultDelivery delivery(StandInRequest(folder, u"stall.xml", u"printserver.test:9"));
+    ASSERT_EQ(WaitForSingleObject(delivery.Pending(), 10000), WAIT_OBJECT_0);  // the route
+    delivery.Resume();
+    const HANDLE run = delivery.Pending();  // the download, which never ends on its own
+    delivery.Cancel();
+    ASSERT_EQ(delivery.Pending(), run) << "the killed run's end is the loop's to wait for";
+    EXPECT_EQ(Files(folder).size(), 3u) << "its working files wait for it";
+    ASSERT_EQ(WaitForSingleObject(run, 10000), WAIT_OBJECT_0);
+    delivery.Resume();
+    EXPECT_EQ(delivery.Pending(), nullptr);
+    EXPECT_EQ(delivery.Outcome(), Delivery::Failed);
+    EXPECT_TRUE(Files(folder).empty());
+    EXPECT_TRUE(RemoveDirectoryW(W(folder)));
+}
+
+TEST(ResultDeliveryWin, EachRunTakesThePagesRouteInAnyFolder) {
+    // A folder of 280 characters: curl runs in its short form, our calls take it whole.
     WideString folder = u"\\\\?\\" + TempDir();
     for (int i = 0; folder.size() < 4 + 280; ++i) {
         folder += u"long folder " + WideString(40, static_cast<char16_t>(u'a' + i)) + u"\\";
@@ -359,11 +383,11 @@ TEST(ResultDeliveryWin, EachRunTakesThePagesRoadInAnyFolder) {
     RegSetValueExW(key.get(), L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server), sizeof server);
     SetEnvironmentVariableW(L"ALL_PROXY", L"http://127.0.0.1:1");
     SetEnvironmentVariableW(L"NO_PROXY", L"*");
-    EXPECT_EQ(Deliver(plain, u"road.xml"), Delivery::Delivered);
+    EXPECT_EQ(Deliver(plain, u"route.xml"), Delivery::Delivered);
     EXPECT_EQ(ReadWholeFile(folder + u"out.xml").value_or("(none)"),
               "input: header = \"Cookie: SID=a1\"\nproxy: http://127.0.0.1:3128; variables: ");
     // This machine is never reached through the proxy.
-    EXPECT_EQ(Deliver(plain, u"road.xml", -1, u"127.0.0.9:9"), Delivery::Delivered);
+    EXPECT_EQ(Deliver(plain, u"route.xml", -1, u"127.0.0.9:9"), Delivery::Delivered);
     EXPECT_EQ(ReadWholeFile(folder + u"out.xml").value_or("(none)"), "input: noneproxy: none; variables: ");
     RegSetValueExW(key.get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off);
     SetEnvironmentVariableW(L"ALL_PROXY", nullptr);
@@ -373,7 +397,7 @@ TEST(ResultDeliveryWin, EachRunTakesThePagesRoadInAnyFolder) {
         RemoveDirectoryW(W(folder));
 }
 
-TEST(PageRoadWin, TheUsersLogonWhereTheZoneSignsInSilently) {
+TEST(PageRouteWin, TheUsersLogonWhereTheZoneSignsInSilently) {
     const ComApartment com(COINIT_APARTMENTTHREADED);
     const wchar_t* settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     RegKey domain, intranet, internet;

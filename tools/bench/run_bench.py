@@ -118,7 +118,7 @@ class Bench:
                 rows["delete_exit"].append(ms(ended - delete.answered))
                 tr = trace_times(proc.stderr)
                 # The viewer request waits for the login and for the start page's load,
-                # whichever ends later; the road is found on a thread of its own.
+                # whichever ends later; the route is found on a thread of its own.
                 login_done, page_loaded = first(tr, TRACE.LOGIN), first(tr, TRACE.DOWNLOAD_COMPLETE + "file:")
                 result = first(tr, TRACE.DOWNLOAD_COMPLETE + s.base + "/jobs/")
                 road = [t for t, text in tr if result and t >= result and text.startswith((TRACE.ROUTE, TRACE.SESSION_HANDED_OVER))]
@@ -268,9 +268,9 @@ def main():
     row("download answered → DELETE request (curl)", "download_delete")
     row("DELETE answered → process exit", "delete_exit")
     row("viewer's own time: login and start page both done → navigation asked", "own_login_nav", "≤ 20")
-    row("finding the road (proxy settings, the session's cookies; own thread): result location → road known",
+    row("finding the route (proxy settings, the session's cookies; own thread): result location → route known",
         "own_result_road")
-    row("viewer's own time: road known → download started", "own_road_run", "≤ 20")
+    row("viewer's own time: route known → download started", "own_road_run", "≤ 20")
     row("viewer's own time: download ended → delete started", "own_dl_delete", "≤ 20")
     row("viewer's own time: delete ended → exit", "own_delete_exit", "≤ 20")
     if chrome:
@@ -293,9 +293,9 @@ def main():
         "",
         "A probe in another process sends WM_NULL every 50 ms from the moment the window shows until",
         "it is gone, through a whole run to the delivered result; each figure is one run's worst",
-        "answer time. The slow road's login and result download each take 3 s.",
+        "answer time. The slow route's login and result download each take 3 s.",
         "",
-        "| road | runs | median of worst | max of worst | target |",
+        "| route | runs | median of worst | max of worst | target |",
         "|---|---|---|---|---|",
     ] + ["| %s | %d | %.0f | %.0f | ≤ 100 |" % (name, len(v), median(v), max(v))
          for name, v in (("plain", plain_answers), ("slow (login and download 3 s each)", slow_answers)) if v] + [

@@ -1,4 +1,4 @@
-// The road the page's own requests take to an address, read from Windows' HTTP layer: the
+// The route the page's own requests take to an address, read from Windows' HTTP layer: the
 // proxy it would use, the cookies it would send, whether it would sign in and how it judges
 // the server's certificate. Each can take a while: none on the window's thread.
 #pragma once
@@ -8,7 +8,7 @@
 
 namespace tessel {
 
-// The proxy for the address as the tool names it ("http://a:1"), empty for direct. From the
+// The proxy for the address as curl names it ("http://a:1"), empty for direct. From the
 // user's Internet Options: an automatic configuration (a script's address, or detection)
 // where it is set and answers; else the manual proxy where it is on; else direct. Can take
 // a while (an automatic configuration is fetched): not on the window's thread.
@@ -24,7 +24,7 @@ WideString SessionCookiesFor(const WideString& url);
 struct ServerCertificate {
     unsigned long error = 0;   // the HTTP layer's error, where the check failed
     WideString pinnedKey;      // the accepted key, "sha256//…", where the layer tells it
-    // A certificate problem: the page's road would not go there.
+    // A certificate problem: the page's route would not go there.
     bool Refused() const { return IsCertificateProblem(error); }
 };
 ServerCertificate CheckServerCertificate(const WideString& url);

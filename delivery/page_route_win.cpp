@@ -1,4 +1,4 @@
-#include "delivery/page_road_win.h"
+#include "delivery/page_route_win.h"
 
 #include <windows.h>
 #include <urlmon.h>
@@ -89,7 +89,7 @@ WideString SessionCookiesFor(const WideString& url) {
 
 namespace {
 
-// The SHA-256 of the leaf's public key (its DER SubjectPublicKeyInfo), as the tool pins it.
+// The SHA-256 of the leaf's public key (its DER SubjectPublicKeyInfo), as curl pins it.
 WideString AcceptedKey(HINTERNET request) {
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     DWORD size = sizeof chain;

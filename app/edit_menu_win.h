@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+#include "base/handles_win.h"
 #include "base/text.h"
 
 namespace tessel {
@@ -21,14 +22,12 @@ struct EditMenuWords {
     std::array<WideString, 5> labels = {u"Cu&t", u"&Copy", u"&Paste", u"Select &all", u"&Print..."};
     bool rightToLeft = false;
 };
-void SetEditMenuWords(EditMenuWords words);
 
-// A new popup menu (the caller destroys it): each command labelled from the browser
-// control's context-menu resource (loaded as data from the system folder), else from the
-// words set; separators before Select all and Print; a command grayed where `enabled` says
-// no; mirrored for a right-to-left language.
-HMENU BuildEditMenu(const std::function<bool(UINT command)>& enabled);
+// A new popup menu: each command labelled from the browser control's context-menu resource
+// (loaded as data from the system folder), else from `words`; separators before Select all
+// and Print; a command grayed where `enabled` says no; mirrored for a right-to-left language.
+MenuHandle BuildEditMenu(const EditMenuWords& words, const std::function<bool(UINT command)>& enabled);
 // TrackPopupMenu's layout flag for the menu.
-UINT EditMenuLayout();
+UINT EditMenuLayout(const EditMenuWords& words);
 
 }  // namespace tessel

@@ -1,6 +1,4 @@
-#include "winui/edit_menu_win.h"
-
-#include <memory>
+#include "app/edit_menu_win.h"
 
 #include "base/wide_win.h"
 
@@ -8,19 +6,10 @@ namespace tessel {
 
 namespace {
 
-EditMenuWords& Words() {
-    static EditMenuWords words;
-    return words;
-}
-
 // The browse context menu of the control's resource library; its text-selection submenu
 // holds exactly our five commands.
 constexpr WORD kContextMenus = 24641;
 constexpr int kTextSelectionMenu = 4;
-
-struct LibraryFree {
-    void operator()(HMODULE m) const { ::FreeLibrary(m); }
-};
 
 // The system's labels: from the system folder only, as data (nothing of it runs).
 std::array<WideString, 5> LoadSystemLabels() {
@@ -30,19 +19,18 @@ std::array<WideString, 5> LoadSystemLabels() {
         const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
         if (n == 0 || n >= MAX_PATH) return labels;
         const WideString path = FromW(system, n) + u"\\shdoclc.dll";
-        std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFree> library(
+        const LibraryHandle library(
             ::LoadLibraryExW(W(path), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
         if (!library) return labels;
-        HMENU menus = ::LoadMenuW(library.get(), MAKEINTRESOURCEW(kContextMenus));
+        const MenuHandle menus(::LoadMenuW(library.get(), MAKEINTRESOURCEW(kContextMenus)));
         if (!menus) return labels;
-        if (HMENU selection = ::GetSubMenu(menus, kTextSelectionMenu)) {
+        if (HMENU selection = ::GetSubMenu(menus.get(), kTextSelectionMenu)) {
             for (std::size_t i = 0; i < kEditCommands.size(); ++i) {
                 wchar_t text[256] = {};
                 const int got = ::GetMenuStringW(selection, kEditCommands[i], text, 256, MF_BYCOMMAND);
                 if (got > 0) labels[i] = FromW(text, static_cast<std::size_t>(got));
             }
         }
-        ::DestroyMenu(menus);
     }
     return labels;
 }
@@ -54,16 +42,13 @@ const std::array<WideString, 5>& SystemLabels() {
 
 }  // namespace
 
-void SetEditMenuWords(EditMenuWords words) { Words() = std::move(words); }
-
-HMENU BuildEditMenu(const std::function<bool(UINT command)>& enabled) {
-    HMENU menu = ::CreatePopupMenu();
-    if (!menu) return nullptr;
-    const EditMenuWords& ours = Words();
+MenuHandle BuildEditMenu(const EditMenuWords& ours, const std::function<bool(UINT command)>& enabled) {
+    MenuHandle menu(::CreatePopupMenu());
+    if (!menu) return menu;
     const auto& system = SystemLabels();
     const UINT mirrored = ours.rightToLeft ? MFT_RIGHTORDER | MFT_RIGHTJUSTIFY : 0;
     for (std::size_t i = 0; i < kEditCommands.size(); ++i) {
-        if (i == 3 || i == 4) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        if (i == 3 || i == 4) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         const WideString& label = system[i].empty() ? ours.labels[i] : system[i];
         MENUITEMINFOW item{};
         item.cbSize = sizeof item;
@@ -72,11 +57,11 @@ HMENU BuildEditMenu(const std::function<bool(UINT command)>& enabled) {
         item.fState = enabled(kEditCommands[i]) ? MFS_ENABLED : MFS_GRAYED;
         item.wID = kEditCommands[i];
         item.dwTypeData = const_cast<wchar_t*>(W(label));
-        ::InsertMenuItemW(menu, ::GetMenuItemCount(menu), TRUE, &item);
+        ::InsertMenuItemW(menu.get(), ::GetMenuItemCount(menu.get()), TRUE, &item);
     }
     return menu;
 }
 
-UINT EditMenuLayout() { return Words().rightToLeft ? TPM_LAYOUTRTL : 0; }
+UINT EditMenuLayout(const EditMenuWords& words) { return words.rightToLeft ? TPM_LAYOUTRTL : 0; }
 
 }  // namespace tessel
