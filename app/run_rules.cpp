@@ -158,6 +158,7 @@ Answer RunRules::Take(const Arrival& arrival) {
     case K::LoginOver:
         if (m_phase != Phase::LoggingIn) return {};
         m_askingViewer = true;
+        m_certificateProblem = 0;  // a refusal during the ask is the viewer request's
         return Do(Action::OpenViewer);
     case K::ViewerAsked:
         if (m_phase != Phase::LoggingIn) return {};
@@ -165,7 +166,6 @@ Answer RunRules::Take(const Arrival& arrival) {
         // Its own navigation is the next top-level one.
         m_viewerOutstanding = arrival.viewerAsked;
         m_viewerNavigationSeen = false;
-        m_certificateProblem = 0;
         if (!arrival.viewerAsked) return Do(Action::ShowLoginError);
         return BrowseOn();
     case K::LoginErrorShown:

@@ -120,11 +120,13 @@ std::optional<int> FinalStatus(std::string_view dump) {
             code = code * 10 + (c - '0');
         }
         const bool ends = line.size() == blank + 4 || line[blank + 4] == ' ' || line[blank + 4] == '\r';
-        if (digits && ends)
+        if (digits && ends && code >= 100 && code <= 599)
             status = code;
         else
             status.reset();
     }
+    // Interim answers only (a cut after 100 Continue or 103 Early Hints): no answer yet.
+    if (status && *status < 200) status.reset();
     return status;
 }
 

@@ -23,8 +23,9 @@ RunVerdict DeleteVerdict(unsigned long curlExit, std::string_view headerDump, st
 // its challenges offer; nothing for any other answer.
 std::optional<std::string> SignInChallenge(std::string_view headerDump);
 
-// The status of the last response in a header dump (interim 1xx answers come first), or
-// empty when there is none.
+// The status (200–599) of the final response in a header dump (interim 1xx answers come
+// first), or nothing when there is none: no status line, a malformed or out-of-range last one,
+// or interim answers only.
 std::optional<int> FinalStatus(std::string_view headerDump);
 
 // Tries of one run: at most kRunTries, the waits between them 1 s, 2 s, 4 s, and none that

@@ -12,7 +12,7 @@ CC=clang CXX=clang++ cmake -S . -B $build -DTESSEL_FUZZ=ON -DTESSEL_SANITIZE=ON 
 cmake --build $build -j"$(nproc)" >$build.log 2>&1 || { tail -n 30 $build.log; echo "0 passed, 1 failed"; exit 1; }
 passed=0; failed=0
 printf '%-16s %12s %8s\n' target executions crashes
-for t in ${TARGETS:-command_line parameter_file viewer_url copydata curl_command text_mode words}; do
+for t in ${TARGETS:-command_line parameter_file viewer_url copydata curl_command text_mode words proxy_route header_dump session_config}; do
   work=$build/corpus/$t; mkdir -p "$work" $build/artifacts
   log=$build/$t.log
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$build/fuzz_$t" -max_total_time="$seconds" \

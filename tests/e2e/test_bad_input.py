@@ -1,6 +1,5 @@
 """Bad input and faults: the viewer neither crashes nor hangs, and no result is lost."""
 import os
-import shutil
 import tempfile
 import time
 
@@ -65,50 +64,16 @@ class Parameters(E2ETest):
         print("\n    10 MB parameter file: viewer request after %.1f s" % (time.time() - started))
 
     def test_odd_window_sizes_give_a_whole_window(self):
-        for w, h in (("0", "0"), ("-50", "-20"), ("4294967297", "700"), ("x", "y")):
-            v = self.launch_params(WindowWidth=w, WindowHeight=h)
-            self.assertTrue(v.wait_window(), (w, h))
-            info = v.info()
-            self.assertIn("rect", info, "the window is there")
-            width, height = map(int, info["rect"].split()[2:])
-            if w.lstrip("-").isdigit() and int(w) <= 0:
-                # Passed on as given: Windows keeps its smallest window, with a caption.
-                self.assertGreater(width, 0, (w, h))
-                self.assertGreater(height, 0, (w, h))
-            else:
-                self.assertEqual((width, height), (1260, 786), "unreadable: the default size")
-            self.assertEqual(info["control"], info["client"], (w, h, info, v.trace()))
-            v.close()
-            self.assertEqual(v.exit_code, 0)
-
-
-class Documents(E2ETest):
-    def test_200_megabyte_document_is_held_once(self):
-        path = os.path.join(tempfile.mkdtemp(prefix="big "), "doc.xml")
-        self.addCleanup(shutil.rmtree, os.path.dirname(path), True)
-        size = 200 * 1024 * 1024
-        with open(path, "wb") as f:
-            block = (b"<line>" + b"x" * 1000 + b"</line>\r\n") * 64
-            written = 0
-            while written < size:
-                f.write(block)
-                written += len(block)
-        v = self.launch_params(InputPath=session().windows_path(path))
+        # Unreadable sizes are WindowSize's; a negative one is passed on as given, and Windows
+        # keeps its smallest window, with a caption, the control filling it.
+        v = self.launch_params(WindowWidth="-50", WindowHeight="-20")
         self.assertTrue(v.wait_window())
-        _, found = v.probe("wait", PROP, 1000)
-        pid = found.split()[1]
-        r = self.server.wait_for(lambda r: r.method == "POST", timeout=120)
-        self.assertIsNotNone(r)
-        self.assertEqual(len(r.body), written - written // len(block) * 64)
-        _, mem = v.probe("mem", pid)
-        peak = int(mem.split()[1])
-        print("\n    200 MB document: peak working set %.0f MB" % (peak / 2**20))
-        # Guards the program's own share: it reads the document straight into the post-data
-        # array (one copy, D); Wine's control then makes two copies while sending (2D); the
-        # program alone is about 31 MB. Measured: 3.0 D + 30 MB. One more copy of ours would
-        # reach 4 D, so the bound sits halfway: 3.5 D plus 64 MB for the program itself.
-        self.assertLess(peak, 3.5 * written + 64 * 2**20, "the program holds the document once")
-        self.assertGreater(peak, written, "the document was in memory when measured")
+        info = v.info()
+        width, height = map(int, info["rect"].split()[2:])
+        self.assertTrue(0 < width < 1260 and 0 < height < 786, info)
+        self.assertEqual(info["control"], info["client"], (info, v.trace()))
+        v.close()
+        self.assertEqual(v.exit_code, 0)
 
 
 class Server(E2ETest):

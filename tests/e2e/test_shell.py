@@ -65,13 +65,8 @@ class Geometry(E2ETest):
         self.assertEqual(info["control"], info["client"], "browser control fills the client area")
 
     def test_size_rule(self):
-        self.assertEqual(self.size_of(WindowWidth="1024", WindowHeight="700")["rect"], "0 0 1024 700")
-        self.assertEqual(self.size_of(WindowWidth="900")["rect"], "0 0 1260 786")
+        # The rule is WindowSize's; here the leading numbers of both keys reach the window.
         self.assertEqual(self.size_of(WindowWidth="1024abc", WindowHeight="700 ")["rect"], "0 0 1024 700")
-        for garbage in ("garbage", "99999999999"):
-            info = self.size_of(WindowWidth=garbage, WindowHeight="700")
-            self.assertEqual(info["rect"], "0 0 1260 786", garbage)
-            self.assertEqual(info["control"], info["client"])
 
 
 class ScaledDisplay(E2ETest):
@@ -158,15 +153,19 @@ class UsersLanguage(E2ETest):
 
 class CopyData(E2ETest):
     def test_navigation_request_exact_size_only(self):
+        # The rules are NavigationRequest's; here one of another size is ignored and one of
+        # 2,558 bytes navigates its URL of the full 1,023 units whole.
         v = self.launch_params()
-        self.assertTrue(v.wait_window())
-        self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/viewer"))
-        for size in (2557, 2559):
-            self.assertEqual(v.probe("copydata", PROP, size, "ok", self.server.base + "/other%d" % size)[0], 0)
-        url = self.server.base + "/copied?x=1"
+        self.ready(v)
+        self.assertEqual(v.probe("copydata", PROP, 2557, "ok", self.server.base + "/other")[0], 0)
+        self.assertIsNotNone(v.wait_trace(TRACE.COPY_DATA_IGNORED))
+        url = self.server.base + "/long?"
+        url += "q" * (1023 - len(url))
         self.assertEqual(v.probe("copydata", PROP, 2558, "ok", url)[0], 0)
-        self.assertIsNotNone(self.server.wait_for(lambda r: r.path == "/copied"))
-        self.assertEqual(self.server.matching(lambda r: r.path.startswith("/other")), [])
+        req = self.server.wait_for(lambda r: r.path == "/long")
+        self.assertIsNotNone(req)
+        self.assertEqual(len(self.server.base) + len(req.target), 1023)
+        self.assertNotIn(TRACE.BEFORE_NAVIGATE + self.server.base + "/other", v.trace())
 
     def test_malformed_payloads_do_not_crash(self):
         v = self.launch_params()
@@ -177,30 +176,12 @@ class CopyData(E2ETest):
         self.assertTrue(v.running())
         self.assertEqual(v.trace().count(TRACE.COPY_DATA_IGNORED), 2)
 
-    def test_full_length_url_is_navigated_whole(self):
-        v = self.launch_params()
-        self.ready(v)
-        url = self.server.base + "/long?"
-        url += "q" * (1023 - len(url))
-        self.assertEqual(v.probe("copydata", PROP, 2558, "ok", url)[0], 0)
-        req = self.server.wait_for(lambda r: r.path == "/long")
-        self.assertIsNotNone(req)
-        self.assertEqual(len(self.server.base) + len(req.target), 1023)
-
 
 class ExitWords(E2ETest):
-    def test_reboot_word_ends_and_lowercase_does_not(self):
+    def test_reboot_word_ends_the_run(self):
+        # Which addresses hold a word is ExitWords'; here a navigation to one ends the process.
         v = self.launch_params()
         self.ready(v)
-        lower = self.server.base + "/x?rebootandexit=1"
-        v.probe("copydata", PROP, 2558, "ok", lower)
-        # The handler of that navigation has run, and a later navigation is handled too: a
-        # wrongly matched word would have closed the window by then.
-        self.assertIsNotNone(v.wait_trace(TRACE.BEFORE_NAVIGATE + lower))
-        v.probe("copydata", PROP, 2558, "ok", self.server.base + "/after")
-        self.assertIsNotNone(v.wait_trace(TRACE.BEFORE_NAVIGATE + self.server.base + "/after"))
-        self.assertTrue(v.running())
-        self.assertNotIn(TRACE.EXIT_WORD, v.trace())
         v.probe("copydata", PROP, 2558, "ok", self.server.base + "/y?next=RebootAndExit")
         self.assertEqual(v.wait_exit(20), 0)
         self.assertIn(TRACE.EXIT_WORD, v.trace())

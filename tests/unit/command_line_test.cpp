@@ -62,6 +62,10 @@ TEST(CommandLine, EveryLetterReachesTheMapAsUtf8) {
 TEST(CommandLine, WhitespaceSetIncludesNelNbspAndClassifier) {
     auto m = Parse(u"\"\u0085\u00a0A=1\u3000\"");
     EXPECT_EQ(Entries(m), (Pairs{{"A", "1"}}));
+    EXPECT_EQ(Entries(Parse(u"\"\t\n\v\f\r \x08" u"A=1\x0E\r\f\v\n\t\"")), (Pairs{{"\x08" "A", "1\x0E"}}));
+    ParameterMap all;
+    ParseCommandLineParameters(u"\"C=\u00ff\"", all, [](char16_t) { return true; });
+    EXPECT_EQ(*all.Value("C"), "\xC3\xBF");
     // U+2003 above U+00FF is trimmed only when the classifier calls it a space.
     ParameterMap n;
     ParseCommandLineParameters(u"\"B=2\u2003\"", n, [](char16_t) { return false; });

@@ -37,3 +37,24 @@ TEST(ResultFileName, LastNonEmptyPiece) {
     EXPECT_EQ(ResultFileName(u"r.xml"), u"r.xml");
     EXPECT_EQ(ResultFileName(u"///"), u"");
 }
+
+TEST(PageCommands, TheProgramsAddressesWithAnyQueryAndExactlyTheRunsKey) {
+    EXPECT_EQ(PageCommandOf(u"tessel:retry?key=k1"), PageCommand::Retry);
+    EXPECT_EQ(PageCommandOf(u"tessel:close"), PageCommand::Close);
+    for (const char16_t* other : {u"tessel:retryx", u"tessel:closed?key=k1", u"x:tessel:close"})
+        EXPECT_EQ(PageCommandOf(other), PageCommand::None) << ToUtf8(other);
+    EXPECT_TRUE(CarriesCommandKey(u"tessel:close?key=k1", u"k1"));
+    for (const char16_t* other : {u"tessel:close?key=k1x", u"tessel:close?key=k", u"tessel:close?key=k1&a", u"tessel:close"})
+        EXPECT_FALSE(CarriesCommandKey(other, u"k1")) << ToUtf8(other);
+    EXPECT_FALSE(CarriesCommandKey(u"tessel:close?key=", u""));
+}
+
+TEST(UnreachableReason, OnlyAServerNotReachedIsTheProgramsPage) {
+    const std::pair<unsigned long, const char*> reasons[] = {{0x800C0003, "reasonRefused"}, {0x800C0004, "reasonRefused"},
+                                                             {0x800C0008, "reasonRefused"}, {0x800C0005, "reasonNotFound"},
+                                                             {0x800C000B, "reasonTimeout"}};
+    for (const auto& [status, key] : reasons) EXPECT_EQ(UnreachableReason(static_cast<long>(status)), key) << status;
+    // The server's own answer, data not available, a navigation cancelled: the control's page.
+    for (unsigned long other : {404ul, 500ul, 0x800C0007ul, 0x80004004ul})
+        EXPECT_FALSE(UnreachableReason(static_cast<long>(other))) << other;
+}

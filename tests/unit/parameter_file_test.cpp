@@ -55,6 +55,7 @@ TEST(ParameterFile, EncodingsWindowsToolsWrite) {
     EXPECT_EQ(ParseFile(Utf16(text, false)), cyrillic);
     // No mark: UTF-8 when all of it is; one line in the ANSI code page makes it all ANSI.
     EXPECT_EQ(ParseFile("ServerIP=1\nOut=C:\\\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82\n"), cyrillic);
+    EXPECT_EQ(ParseFile("A=\xD0\x9E\n\xE9\n"), (Pairs{{"A", "\xD0\x9E"}}));
     EXPECT_EQ(ParseFile("A=\xD0\x9E\nB=caf\xE9\nC=1"),
               (Pairs{{"ansi(A)", "ansi(\xD0\x9E)"}, {"ansi(B)", "ansi(caf\xE9)"}, {"ansi(C)", "ansi(1)"}}));
     // A surrogate pair, a lone surrogate and a NUL unit in UTF-16.
@@ -70,7 +71,12 @@ TEST(ParameterFile, EncodingsWindowsToolsWrite) {
 
 TEST(ParameterFile, LastLineWithoutLfEmptyInputAndRepeatedKey) {
     EXPECT_EQ(ParseFile("K=1\nK=2"), (Pairs{{"K", "2"}}));
+    EXPECT_EQ(ParseFile("A="), (Pairs{{"A", ""}}));
     EXPECT_TRUE(ParseFile("").empty());
+    ParameterMap m;
+    ParameterFileParser p(m);
+    p.Feed("\xEF\xBB\xBFK=1\n");
+    EXPECT_TRUE(m.empty()) << "entries reach the map at Finish";
     EXPECT_TRUE(ParseFile("\n\n").empty());
 }
 

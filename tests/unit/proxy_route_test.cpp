@@ -17,8 +17,13 @@ TEST(ProxyRoute, AddressesSplitAsTheHttpLayerReadsThem) {
     EXPECT_EQ(plain->scheme + u" " + plain->host, u"http print.example");
     EXPECT_EQ(plain->port, 8080u);
     EXPECT_EQ(SplitUrl(u"https://h/x")->port, 443u);
-    EXPECT_EQ(SplitUrl(u"http://[::1]:81/")->host, u"::1");
-    for (const char16_t* refused : {u"ftp://h/", u"h/x", u"http:///x", u"http://h:99999/", u"http://h:8x/", u"http://[::1/"})
+    EXPECT_EQ(SplitUrl(u"http://h")->port, 80u);
+    const auto v6 = SplitUrl(u"http://[::1]:81/");
+    EXPECT_EQ(v6->host, u"::1");
+    EXPECT_EQ(v6->port, 81u);
+    for (const char16_t* ends : {u"http://H?x", u"http://h#f", u"http://h\\x"}) EXPECT_EQ(SplitUrl(ends)->host, u"h");
+    for (const char16_t* refused : {u"ftp://h/", u"h/x", u"http:///x", u"http://h:99999/", u"http://h:65536/",
+                                    u"http://h:8x/", u"http://[::1/", u"http://[::1]x/"})
         EXPECT_FALSE(SplitUrl(refused)) << ToUtf8(refused);
 }
 
@@ -30,16 +35,18 @@ TEST(ProxyRoute, ServerListPerSchemeBypassListAndAutomaticAnswers) {
     EXPECT_EQ(Manual(u"https://srv/", list), u"http://sp:2");
     EXPECT_EQ(Manual(u"https://srv/", u"http=hp:1;socks=so"), u"socks4://so:1080");
     EXPECT_EQ(Manual(u"https://srv/", u"http=hp:1;ftp=fp:2"), u"");
-    // An entry that is no address (a quote, port 0) is no proxy.
-    EXPECT_EQ(Manual(u"http://srv/", u"http=a\"b:1"), u"");
-    EXPECT_EQ(Manual(u"http://srv/", u"proxy:0"), u"");
+    // An entry that is no address (a quote, port 0, a user, beyond ASCII) is no proxy; an IPv6 one is.
+    for (const char16_t* none : {u"http=a\"b:1", u"proxy:0", u"u@p:1", u"p\u00e9:1"}) EXPECT_EQ(Manual(u"http://srv/", none), u"");
+    EXPECT_EQ(Manual(u"http://srv/", u"http=[::1]:8080"), u"http://[::1]:8080");
+    EXPECT_EQ(Manual(u"http://srv/", u"[fe80::2]"), u"http://[fe80::2]:80");
     // Bypass: wildcards without regard to case, host or host:port, an optional scheme,
     // <local> for names without a dot.
-    const WideView bypass = u"*.Intra.example;10.1.*; https://secure.example; srv2:8080; <local>";
+    const WideView bypass = u"*.Intra.example;10.1.*; https://secure.example; srv2.example:8080; <Local>";
     for (const char16_t* direct : {u"http://print.intra.example/", u"http://10.1.2.3/", u"https://secure.example/",
-                                   u"http://srv2:8080/", u"http://printserver/"})
+                                   u"http://srv2.example:8080/", u"http://printserver/"})
         EXPECT_EQ(Manual(direct, u"p:1", bypass), u"") << ToUtf8(direct);
-    for (const char16_t* proxied : {u"http://secure.example/", u"http://srv2.example:8080/", u"http://intra.example/"})
+    for (const char16_t* proxied : {u"http://secure.example/", u"http://srv2.example/", u"http://intra.example/",
+                                    u"http://[fe80::1]/"})
         EXPECT_EQ(Manual(proxied, u"p:1", bypass), u"http://p:1") << ToUtf8(proxied);
     // An automatic configuration's first usable entry.
     const auto url = *SplitUrl(u"https://srv/r.xml");
@@ -61,12 +68,13 @@ TEST(ProxyRoute, ThisMachineGoesDirectUnlessTheBypassListSaysLoopback) {
                                   u"https://127.255.0.9:8443/", u"http://[::1]/", u"http://[0:0:0:0:0:0:0:1]:81/",
                                   u"http://[::0:1]/", u"http://[0000::0001]/"}) {
         EXPECT_EQ(Manual(local, u"p:1"), u"") << ToUtf8(local);
-        EXPECT_EQ(Manual(local, u"p:1", u"*.example; <-loopback>"), u"http://p:1") << ToUtf8(local);
+        EXPECT_EQ(Manual(local, u"p:1", u"*.example; <-Loopback>"), u"http://p:1") << ToUtf8(local);
         EXPECT_EQ(AutomaticRoute(*SplitUrl(local), u"pac:1"), u"") << ToUtf8(local);
     }
     for (const char16_t* other : {u"http://128.0.0.1/", u"http://127.0.0/", u"http://127.0.0.1.5/",
                                   u"http://127.0.0.256/", u"http://localhost.example/", u"http://[::2]/", u"http://[::]/",
-                                  u"http://[1::1]/", u"http://[::1:0]/", u"http://[::ffff:127.0.0.1]/",
+                                  u"http://[1::1]/", u"http://[::1:0]/", u"http://[::00001]/",
+                                  u"http://[0:0:0:0:0:0:0::1]/", u"http://[0:0:1]/", u"http://[::ffff:127.0.0.1]/",
                                   u"http://0x7f.0.0.1/", u"http://127.0.0.01x/"})
         EXPECT_EQ(Manual(other, u"p:1"), u"http://p:1") << ToUtf8(other);
 }

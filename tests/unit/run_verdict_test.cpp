@@ -15,7 +15,7 @@ TEST(RunVerdict, OnlyAWhole200IsTheDocumentAndOnlyATransientFailureIsTriedAgain)
     // A handshake: broken off by the network, tried again; refused by the security layer (its
     // status in curl's message, a revocation that could not be checked among them), never.
     for (const char* cut : {"curl: (35) schannel: failed to receive handshake, SSL/TLS connection failed\n",
-                            "curl: (35) Recv failure: Connection reset by peer", ""}) {
+                            "curl: (35) Recv failure: Connection reset by peer", "curl: (35) x (0x80070057)", ""}) {
         EXPECT_EQ(DownloadVerdict(35, "", cut), RunVerdict::TryAgain) << cut;
         EXPECT_EQ(DeleteVerdict(35, "", cut), RunVerdict::TryAgain) << cut;
     }
@@ -36,6 +36,7 @@ TEST(RunVerdict, OnlyAWhole200IsTheDocumentAndOnlyATransientFailureIsTriedAgain)
         EXPECT_EQ(DownloadVerdict(22, answer), RunVerdict::Failed) << answer;
         EXPECT_EQ(DownloadVerdict(18, answer), RunVerdict::Failed) << answer;
         EXPECT_EQ(DeleteVerdict(0, answer), RunVerdict::Done) << answer;
+        EXPECT_EQ(DeleteVerdict(18, answer), RunVerdict::Done) << answer;
     }
     EXPECT_EQ(DeleteVerdict(7, ""), RunVerdict::TryAgain);
     EXPECT_EQ(DeleteVerdict(0, ok), RunVerdict::Done);
@@ -44,11 +45,18 @@ TEST(RunVerdict, OnlyAWhole200IsTheDocumentAndOnlyATransientFailureIsTriedAgain)
     EXPECT_EQ(DownloadVerdict(0, redirect), RunVerdict::Failed);
     EXPECT_EQ(FinalStatus("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\n"), 200);
     EXPECT_EQ(FinalStatus("HTTP/2 200\r\n\r\n"), 200);
+    EXPECT_EQ(FinalStatus("HTTP/1.1 100\nHTTP/2 200"), 200);
     EXPECT_EQ(FinalStatus("HTTP/1.0 304 Not Modified\n\n"), 304);
     EXPECT_FALSE(FinalStatus(""));
     EXPECT_FALSE(FinalStatus("HTTP/1.1 2000 OK\r\n"));
     EXPECT_FALSE(FinalStatus("HTTP/1.1 20x OK\r\n"));
     EXPECT_FALSE(FinalStatus("HTTP/1.1\r\n"));
+    EXPECT_FALSE(FinalStatus("HTTP/1.1 999 X\r\n\r\n"));
+    // Cut after an interim answer: no answer yet, so the route's failure, tried again.
+    const std::string hints = "HTTP/1.1 103 Early Hints\r\nLink: </a.css>; rel=preload\r\n\r\n";
+    EXPECT_FALSE(FinalStatus(hints));
+    EXPECT_EQ(DownloadVerdict(56, hints), RunVerdict::TryAgain);
+    EXPECT_EQ(DeleteVerdict(56, hints), RunVerdict::TryAgain);
     EXPECT_EQ(DownloadVerdict(0, "garbage"), RunVerdict::Failed);
     // Only the last answer counts: a 200 followed by anything else is not the document.
     const std::string first = "HTTP/1.1 200 OK\r\n\r\n";
@@ -74,7 +82,7 @@ TEST(RunVerdict, AChallengeNotAnsweredIsNamed) {
                               "nonce=\"1\"\r\nProxy-Authenticate: NTLM\r\n\r\n"),
               "401 Basic, Digest");
     // The proxy's own header for a 407; only the last answer's challenges.
-    EXPECT_EQ(SignInChallenge("HTTP/1.1 401 No\r\nWWW-Authenticate: Basic\r\n\r\n"
+    EXPECT_EQ(SignInChallenge("HTTP/1.1 401 No\r\nWWW-Authenticate: Basic\r\nProxy-Authenticate: Basic\r\n\r\n"
                               "HTTP/1.1 407 Proxy\r\nProxy-Authenticate: Negotiate abc=\r\n\r\n"),
               "407 Negotiate");
     EXPECT_EQ(SignInChallenge("HTTP/1.1 407 Proxy\r\n\r\n"), "407");

@@ -10,4 +10,5 @@ TEST(SessionConfig, GoesAsOneConfigurationLine) {
     EXPECT_EQ(SessionConfig(u"q=\"x\\y\"\r\nurl = http://evil/"),
               "header = \"Cookie: q=\\\"x\\\\y\\\"url = http://evil/\"\n");
     EXPECT_EQ(SessionConfig(u"  "), "");
+    EXPECT_EQ(SessionConfig(WideView(u"a=1\0b=2", 7)), "header = \"Cookie: a=1\"\n");
 }

@@ -39,6 +39,13 @@ TEST(Words, FilesThatAreNotWordsGiveNone) {
     broken.replace(broken.find("\"Close\""), 7, "\"Cl\\xose\"");
     EXPECT_FALSE(ParseWords(broken));
     EXPECT_FALSE(ParseWords(""));
+    for (const auto& [from, to] : {std::pair{"\"lang\"", "\"tag\""}, {"\"Close\"", "\"Cl\xE9\""}}) {
+        std::string changed = whole;  // no tag; bytes that are not UTF-8
+        EXPECT_FALSE(ParseWords(changed.replace(changed.find(from), std::string(from).size(), to))) << to;
+    }
+    // A line of a key besides the words the script would refuse: its key, its text, a text the file ends in.
+    for (const char* tail : {"\"\\1\": \"x\"\n", "\"x\": \"\\1\"\n", "\"x\": \"open"})
+        EXPECT_FALSE(ParseWords(whole + tail)) << tail;
     std::string escaped = whole;
     escaped.replace(escaped.find("\"Close\""), 7, "\"\\\"Cl\\u00F6se\\\\\"");
     EXPECT_EQ((*ParseWords(escaped))["close"], u"\"Cl\u00f6se\\");
@@ -58,7 +65,7 @@ TEST(Words, LiteralsReadAsTheScriptReadsThem) {
     EXPECT_EQ(close(R"('it\'s "so"')"), "it's \"so\"");
     EXPECT_EQ(close(R"("\x41\xe9\u20AC\uD83D\uDE00")"), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(close("\"\\uD83D\\\r\n\\uDE00\""), "\xF0\x9F\x98\x80");  // one pair across a continuation
-    EXPECT_EQ(close(R"("\uD83Dx\uDE00")"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+    EXPECT_EQ(close(R"("\uD83Dx\uDE00\uDE00")"), "\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(close("\"a\\\nb\\\rc\\\xE2\x80\xA8" "d\\\xE2\x80\xA9" "e\""), "abcde");
     for (const char* refused : {"\"a\nb\"", "\"a\rb\"", "\"a\xE2\x80\xA8" "b\"", R"("\x4")", R"("\x4g")",
                                 R"("\u12")", R"("\u12G4")", R"("\u{41}")", R"("\1")", R"("\08")", R"("a\)"})
@@ -66,7 +73,8 @@ TEST(Words, LiteralsReadAsTheScriptReadsThem) {
 }
 
 TEST(Words, LanguageFromThePreferredList) {
-    const std::vector<std::string> shipped = {"en", "de", "pt-BR", "zh-Hans", "zh-Hant", "he"};
+    const std::vector<std::string> shipped = {"de", "en", "pt-BR", "zh-Hans", "zh-Hant", "he"};
+    EXPECT_EQ(ParseLanguages("a = ['en', \"de\"]; b = ['fr'];"), (std::vector<std::string>{"en", "de"}));
     EXPECT_EQ(ChooseLanguage({"de-DE", "en-US"}, shipped), "de");  // the neutral form of a region
     EXPECT_EQ(ChooseLanguage({"DE-at"}, shipped), "de");
     EXPECT_EQ(ChooseLanguage({"pt-PT"}, shipped), "pt-BR");
@@ -75,6 +83,7 @@ TEST(Words, LanguageFromThePreferredList) {
     EXPECT_EQ(ChooseLanguage({}, shipped), "en");
     EXPECT_EQ(ChooseLanguage({"zh-TW"}, shipped), "zh-Hant");
     EXPECT_EQ(ChooseLanguage({"zh-HK"}, shipped), "zh-Hant");
+    EXPECT_EQ(ChooseLanguage({"zh-MO"}, shipped), "zh-Hant");
     EXPECT_EQ(ChooseLanguage({"zh-Hant-TW"}, shipped), "zh-Hant");
     EXPECT_EQ(ChooseLanguage({"zh-CN"}, shipped), "zh-Hans");
     EXPECT_EQ(ChooseLanguage({"zh-SG"}, shipped), "zh-Hans");

@@ -287,7 +287,7 @@ TEST_F(DialogEvents, AnotherMonitorsScaleMovesTheWindowAndZoomsThePageOnce) {
     EXPECT_EQ(std::count(browser.calls.begin(), browser.calls.end(), "set zoom"), 0) << "nothing to change";
 }
 
-TEST_F(DialogEvents, ThePageStaysOnTheRoad) {
+TEST_F(DialogEvents, ThePageStaysOnTheRoute) {
     VARIANT_BOOL cancel = FireWindowClosing(dlg, kBrowserControlId);
     MSG m;
     EXPECT_EQ(cancel, VARIANT_TRUE) << "window.close(): no prompt, no dead window";
