@@ -54,7 +54,7 @@ TEST(ProxyRoute, ServerListPerSchemeBypassListAndAutomaticAnswers) {
     EXPECT_EQ(AutomaticRoute(url, u""), u"");
 }
 
-TEST(ProxyRoute, TheToolGetsTheRouteAndNoVariableOfItsOwn) {
+TEST(ProxyRoute, CurlGetsTheRouteAndNoVariableOfItsOwn) {
     EXPECT_EQ(RouteOptions(u""), u" --noproxy \"*\"");
     EXPECT_EQ(RouteOptions(u"http://p:1"), u" --proxy http://p:1");
     for (const char16_t* variable : {u"http_proxy=x", u"HTTPS_PROXY=x", u"All_Proxy=", u"NO_PROXY=*"})
