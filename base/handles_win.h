@@ -46,79 +46,35 @@ private:
     Handle m_h = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-    using Handle = HANDLE;
+// Handles whose "none" is null, closed by one function of the platform.
+template <typename H, auto CloseFunction>
+struct NullIsNone {
+    using Handle = H;
     static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::CloseHandle(h); }
+    static void Close(Handle h) { CloseFunction(h); }
 };
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::RegCloseKey(h); }
-};
-struct FindHandleTraits {
+// Handles whose "none" is INVALID_HANDLE_VALUE (files, searches).
+template <auto CloseFunction>
+struct InvalidIsNone {
     using Handle = HANDLE;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
-};
-struct SafeArrayTraits {
-    using Handle = SAFEARRAY*;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::SafeArrayDestroy(h); }
-};
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::InternetCloseHandle(h); }
-};
-struct CertChainTraits {
-    using Handle = PCCERT_CHAIN_CONTEXT;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::CertFreeCertificateChain(h); }
-};
-struct LocalMemoryTraits {
-    using Handle = void*;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::LocalFree(h); }
-};
-// A block GetEnvironmentStringsW handed out.
-struct EnvironmentStringsTraits {
-    using Handle = wchar_t*;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::FreeEnvironmentStringsW(h); }
-};
-struct MenuTraits {
-    using Handle = HMENU;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::DestroyMenu(h); }
-};
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::FreeLibrary(h); }
+    static void Close(Handle h) { CloseFunction(h); }
 };
 // GetDC(nullptr) only: a window's DC is released with its window, which this cannot name.
-struct ScreenDcTraits {
-    using Handle = HDC;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::ReleaseDC(nullptr, h); }
-};
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using FileHandle = UniqueHandle<FileHandleTraits>;
-using RegKey = UniqueHandle<RegKeyTraits>;
-using FindHandle = UniqueHandle<FindHandleTraits>;
-using SafeArray = UniqueHandle<SafeArrayTraits>;
-using InternetHandle = UniqueHandle<InternetHandleTraits>;
-using CertChain = UniqueHandle<CertChainTraits>;
-using LocalMemory = UniqueHandle<LocalMemoryTraits>;
-using EnvironmentBlock = UniqueHandle<EnvironmentStringsTraits>;
-using MenuHandle = UniqueHandle<MenuTraits>;
-using LibraryHandle = UniqueHandle<LibraryTraits>;
-using ScreenDc = UniqueHandle<ScreenDcTraits>;
+inline void ReleaseScreenDc(HDC dc) { ::ReleaseDC(nullptr, dc); }
+
+using KernelHandle = UniqueHandle<NullIsNone<HANDLE, &::CloseHandle>>;
+using FileHandle = UniqueHandle<InvalidIsNone<&::CloseHandle>>;
+using RegKey = UniqueHandle<NullIsNone<HKEY, &::RegCloseKey>>;
+using FindHandle = UniqueHandle<InvalidIsNone<&::FindClose>>;
+using SafeArray = UniqueHandle<NullIsNone<SAFEARRAY*, &::SafeArrayDestroy>>;
+using InternetHandle = UniqueHandle<NullIsNone<HINTERNET, &::InternetCloseHandle>>;
+using CertChain = UniqueHandle<NullIsNone<PCCERT_CHAIN_CONTEXT, &::CertFreeCertificateChain>>;
+using LocalMemory = UniqueHandle<NullIsNone<void*, &::LocalFree>>;
+// A block GetEnvironmentStringsW handed out.
+using EnvironmentBlock = UniqueHandle<NullIsNone<wchar_t*, &::FreeEnvironmentStringsW>>;
+using MenuHandle = UniqueHandle<NullIsNone<HMENU, &::DestroyMenu>>;
+using LibraryHandle = UniqueHandle<NullIsNone<HMODULE, &::FreeLibrary>>;
+using ScreenDc = UniqueHandle<NullIsNone<HDC, &ReleaseScreenDc>>;
 
 }  // namespace tessel
