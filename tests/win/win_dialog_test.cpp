@@ -465,12 +465,12 @@ TEST(StartSequence, TheLoginGoesOutWhileTheDocumentIsReadAndReadyWaitsForBoth) {
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
     const UniqueHandle<SocketTraits> listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    sockaddr_in at{AF_INET, htons(80), {{{127, 0, 0, 1}}}, {}};
+    sockaddr_in at{AF_INET, htons(80), {{{127, 0, 0, 39}}}, {}};
     ASSERT_EQ(bind(listener.get(), reinterpret_cast<sockaddr*>(&at), sizeof at), 0) << "port 80 is free";
     listen(listener.get(), 1);
     const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ParameterMap params;
-    params.Store("ServerIP", "127.0.0.1");
+    params.Store("ServerIP", "127.0.0.39");
     StartSequence start(params, [&release](const WideString&, VARIANT&, VARIANT&) {
         WaitForSingleObject(release.get(), 30000);
     });
